@@ -1,0 +1,221 @@
+#include "registry/registry_key.h"
+
+namespace Quarnell {
+
+namespace {
+// New sizes for both buffers after the system reported ERROR_MORE_DATA: what
+// the key now reports as longest, and double when that gives nothing new, so
+// that lengths that lag behind the data cannot stall the step.
+template <typename A, typename B>
+void GrowBuffers(ExpandableBuffer<A>& first, DWORD longestFirst, ExpandableBuffer<B>& second,
+                 DWORD longestSecond)
+{
+    DWORD firstSize = longestFirst + 1 > first.Size() ? longestFirst + 1 : first.Size();
+    DWORD secondSize = longestSecond + 1 > second.Size() ? longestSecond + 1 : second.Size();
+    if (firstSize == first.Size() && secondSize == second.Size()) {
+        firstSize *= 2;
+        secondSize *= 2;
+    }
+    first.Resize(firstSize);
+    second.Resize(secondSize);
+}
+}  // namespace
+
+// ---------------------------------------------------------------------------
+
+CRegistryKey::IteratorBase::IteratorBase(CCountedRegKey* pKey)
+    : m_pKey(pKey ? pKey->AddRef() : nullptr), m_index(0)
+{
+}
+
+CRegistryKey::IteratorBase::IteratorBase(const IteratorBase& other)
+    : m_pKey(other.m_pKey ? other.m_pKey->AddRef() : nullptr), m_index(other.m_index)
+{
+}
+
+CRegistryKey::IteratorBase& CRegistryKey::IteratorBase::operator=(const IteratorBase& other)
+{
+    if (this != &other) {
+        CCountedRegKey* pOther = other.m_pKey ? other.m_pKey->AddRef() : nullptr;
+        if (m_pKey)
+            m_pKey->Release();
+        m_pKey = pOther;
+        m_index = other.m_index;
+    }
+    return *this;
+}
+
+CRegistryKey::IteratorBase::~IteratorBase()
+{
+    if (m_pKey)
+        m_pKey = m_pKey->Release();
+}
+
+void CRegistryKey::IteratorBase::ReachEnd()
+{
+    m_pKey = m_pKey->Release();
+    m_index = 0;
+}
+
+// ---------------------------------------------------------------------------
+
+CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIterator(pKey)
+{
+    if (!m_pKey)
+        return;
+    DWORD count = 0, longestName = 0, longestClass = 0;
+    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
+                                   &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::SubkeyIterator::SubkeyIterator()", status);
+    if (count != 0) {
+        m_name.Resize(longestName + 1);
+        m_class.Resize(longestClass + 1);
+    }
+    ++*this;
+}
+
+CRegistryKey CRegistryKey::SubkeyIterator::OpenKey(REGSAM samDesired) const
+{
+    return CRegistryKey(KeyHandle(), GetName(), samDesired, nullptr);
+}
+
+bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
+{
+    // Buffers left empty by a key that had no subkeys at the start are
+    // treated like buffers that proved too small: the system is not asked to
+    // enumerate into nothing.
+    bool mustGrow = m_name.Size() == 0;
+    for (;;) {
+        LONG status = ERROR_MORE_DATA;
+        if (!mustGrow) {
+            DWORD nameSize = m_name.Size();
+            DWORD classSize = m_class.Size();
+            FILETIME lastWriteTime;
+            status = RegEnumKeyExA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr,
+                                   m_class.Get(), &classSize, &lastWriteTime);
+        }
+        mustGrow = false;
+        if (status == ERROR_SUCCESS)
+            return true;
+        if (status == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (status != ERROR_MORE_DATA)
+            throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
+        DWORD count = 0, longestName = 0, longestClass = 0;
+        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
+                                  &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
+        if (status != ERROR_SUCCESS)
+            throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
+        // Everything was removed meanwhile: the walk is over, rather than
+        // showing the previous entry once more.
+        if (count == 0 || m_index >= count)
+            return false;
+        GrowBuffers(m_name, longestName, m_class, longestClass);
+    }
+}
+
+// ---------------------------------------------------------------------------
+
+CRegistryKey::ValueIterator::ValueIterator(CCountedRegKey* pKey)
+    : SteppingIterator(pKey), m_type(REG_NONE), m_dataLength(0), m_pText(nullptr)
+{
+    if (!m_pKey)
+        return;
+    DWORD count = 0, longestName = 0, longestData = 0;
+    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   &count, &longestName, &longestData, nullptr, nullptr);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::ValueIterator::ValueIterator()", status);
+    if (count != 0) {
+        m_name.Resize(longestName + 1);
+        m_data.Resize(longestData + 1);
+    }
+    ++*this;
+}
+
+CRegistryKey::ValueIterator::ValueIterator(const ValueIterator& other)
+    : SteppingIterator(other),
+      m_name(other.m_name),
+      m_data(other.m_data),
+      m_type(other.m_type),
+      m_dataLength(other.m_dataLength),
+      m_pText(nullptr)
+{
+}
+
+CRegistryKey::ValueIterator& CRegistryKey::ValueIterator::operator=(const ValueIterator& other)
+{
+    if (this != &other) {
+        ExpandableBuffer<char> name(other.m_name);
+        ExpandableBuffer<BYTE> data(other.m_data);
+        IteratorBase::operator=(other);
+        m_name = name;
+        m_data = data;
+        m_type = other.m_type;
+        m_dataLength = other.m_dataLength;
+        ReleaseText();
+    }
+    return *this;
+}
+
+CRegistryKey::ValueIterator::~ValueIterator()
+{
+    ReleaseText();
+}
+
+void CRegistryKey::ValueIterator::ReleaseText() const
+{
+    delete[] m_pText;
+    m_pText = nullptr;
+}
+
+LPCSTR CRegistryKey::ValueIterator::AsString() const
+{
+    if (!m_pText)
+        m_pText = FormatValueAsText(m_type, m_data.Get(), m_dataLength);
+    return m_pText;
+}
+
+CRegistryKey::Value CRegistryKey::ValueIterator::GetValue() const
+{
+    return Value(GetName(), m_data.Get(), m_dataLength, m_type);
+}
+
+bool CRegistryKey::ValueIterator::GetValueInfo()
+{
+    ReleaseText();
+    // See GetSubkeyInfo: empty buffers are grown before the system is asked.
+    bool mustGrow = m_name.Size() == 0;
+    for (;;) {
+        LONG status = ERROR_MORE_DATA;
+        DWORD type = REG_NONE;
+        DWORD dataLength = 0;
+        if (!mustGrow) {
+            DWORD nameSize = m_name.Size();
+            dataLength = m_data.Size();
+            status = RegEnumValueA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr, &type,
+                                   m_data.Get(), &dataLength);
+        }
+        mustGrow = false;
+        if (status == ERROR_SUCCESS) {
+            m_type = type;
+            m_dataLength = dataLength;
+            return true;
+        }
+        if (status == ERROR_NO_MORE_ITEMS)
+            return false;
+        if (status != ERROR_MORE_DATA)
+            throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
+        DWORD count = 0, longestName = 0, longestData = 0;
+        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                  &count, &longestName, &longestData, nullptr, nullptr);
+        if (status != ERROR_SUCCESS)
+            throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
+        if (count == 0 || m_index >= count)
+            return false;
+        GrowBuffers(m_name, longestName, m_data, longestData);
+    }
+}
+
+}  // namespace Quarnell

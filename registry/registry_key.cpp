@@ -1,0 +1,163 @@
+#include "registry/registry_key.h"
+
+namespace Quarnell {
+
+CRegistryKey::CRegistryKey(HKEY hKey) : m_pKey(NewCCountedRegKey(hKey, true)) {}
+
+CRegistryKey::CRegistryKey(LPCSTR machineName, HKEY hKey) : m_pKey(nullptr)
+{
+    HKEY hConnected = nullptr;
+    LONG status = RegConnectRegistryA(machineName, hKey, &hConnected);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::CRegistryKey() - RegConnectRegistry", status);
+    m_pKey = NewCCountedRegKey(hConnected, true);
+}
+
+CRegistryKey::CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, LPCSTR machineName)
+    : m_pKey(nullptr)
+{
+    HKEY hParent = hKey;
+    HKEY hRemoteRoot = nullptr;
+    if (machineName) {
+        LONG status = RegConnectRegistryA(machineName, hKey, &hRemoteRoot);
+        if (status != ERROR_SUCCESS)
+            throw Exception("CRegistryKey::CRegistryKey() - RegConnectRegistry", status);
+        hParent = hRemoteRoot;
+    }
+    HKEY hOpened = nullptr;
+    LONG status = RegOpenKeyExA(hParent, subKey, 0, samDesired, &hOpened);
+    // The remote root serves only this open; the opened subkey does not need it.
+    if (hRemoteRoot)
+        RegCloseKey(hRemoteRoot);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::CRegistryKey(HKEY hKey ...)", status);
+    m_pKey = NewCCountedRegKey(hOpened, true);
+}
+
+CRegistryKey::CRegistryKey(const CRegistryKey& other) : m_pKey(other.m_pKey->AddRef()) {}
+
+CRegistryKey::~CRegistryKey()
+{
+    m_pKey = m_pKey->Release();
+}
+
+CRegistryKey& CRegistryKey::operator=(const CRegistryKey& other)
+{
+    if (this != &other) {
+        CCountedRegKey* pOther = other.m_pKey->AddRef();
+        m_pKey->Release();
+        m_pKey = pOther;
+    }
+    return *this;
+}
+
+CRegistryKey& CRegistryKey::operator=(HKEY hKey)
+{
+    CCountedRegKey* pNew = NewCCountedRegKey(hKey, true);
+    m_pKey->Release();
+    m_pKey = pNew;
+    return *this;
+}
+
+CCountedRegKey* CRegistryKey::NewCCountedRegKey(HKEY hKey, bool closeKeyOnFailure)
+{
+    CCountedRegKey* pKey = nullptr;
+    try {
+        pKey = new CCountedRegKey(hKey);
+    } catch (...) {
+        pKey = nullptr;
+    }
+    if (!pKey) {
+        if (closeKeyOnFailure)
+            RegCloseKey(hKey);
+        throw Exception("CRegistryKey::NewCCountedRegKey()", ERROR_NOT_ENOUGH_MEMORY);
+    }
+    return pKey;
+}
+
+CRegistryKey CRegistryKey::OpenKey(LPCSTR subKey, REGSAM samDesired) const
+{
+    return CRegistryKey(m_pKey->GetHandle(), subKey, samDesired, nullptr);
+}
+
+CRegistryKey CRegistryKey::CreateKey(LPCSTR subKey, LPSTR lpClass, DWORD dwOptions,
+                                     REGSAM samDesired,
+                                     LPSECURITY_ATTRIBUTES lpSecurityAttributes) const
+{
+    DWORD disposition = 0;
+    {
+        CRegistryKey key = CreateOrOpenKey(subKey, &disposition, lpClass, dwOptions, samDesired,
+                                           lpSecurityAttributes);
+        if (disposition == REG_CREATED_NEW_KEY)
+            return key;
+    }
+    throw Exception("CRegistryKey::CreateKey()", ERROR_ALREADY_EXISTS);
+}
+
+CRegistryKey CRegistryKey::CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDisposition, LPSTR lpClass,
+                                           DWORD dwOptions, REGSAM samDesired,
+                                           LPSECURITY_ATTRIBUTES lpSecurityAttributes) const
+{
+    DWORD disposition = 0;
+    HKEY hCreated = nullptr;
+    LONG status = RegCreateKeyExA(*this, subKey, 0, lpClass, dwOptions, samDesired,
+                                  lpSecurityAttributes, &hCreated,
+                                  lpdwDisposition ? lpdwDisposition : &disposition);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::CreateOrOpenKey()", status);
+    return CRegistryKey(hCreated);
+}
+
+bool CRegistryKey::SubkeyExists(LPCSTR subKey, REGSAM samDesired) const
+{
+    HKEY hOpened = nullptr;
+    if (RegOpenKeyExA(*this, subKey, 0, samDesired, &hOpened) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hOpened);
+    return true;
+}
+
+CRegistryKey CRegistryKey::ConnectRegistry(LPCSTR machineName) const
+{
+    HKEY hConnected = nullptr;
+    LONG status = RegConnectRegistryA(machineName, *this, &hConnected);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::ConnectRegistry()", status);
+    return CRegistryKey(hConnected);
+}
+
+void CRegistryKey::FlushKey() const
+{
+    LONG status = RegFlushKey(*this);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::FlushKey()", status);
+}
+
+void CRegistryKey::DeleteValue(LPCSTR valueName) const
+{
+    LONG status = RegDeleteValueA(*this, valueName);
+    if (status != ERROR_SUCCESS)
+        throw Exception("CRegistryKey::DeleteValue()", status);
+}
+
+CRegistryKey::SubkeyIterator CRegistryKey::BeginSubkeyIteration() const
+{
+    return SubkeyIterator(m_pKey);
+}
+
+CRegistryKey::SubkeyIterator CRegistryKey::EndSubkeyIteration() const
+{
+    return SubkeyIterator(nullptr);
+}
+
+CRegistryKey::ValueIterator CRegistryKey::BeginValueIteration() const
+{
+    return ValueIterator(m_pKey);
+}
+
+CRegistryKey::ValueIterator CRegistryKey::EndValueIteration() const
+{
+    return ValueIterator(nullptr);
+}
+
+}  // namespace Quarnell
