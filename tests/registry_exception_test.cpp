@@ -1,0 +1,70 @@
+// Exceptions: the class chain, the system's texts, the bounded fallback.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <cstring>
+#include <string>
+#include "registry/registry_key.h"
+
+using Quarnell::CRegistryKey;
+using Quarnell::CWin32Exception;
+using Quarnell::FormatErrorMessage;
+
+TEST(RegistryException, FormatErrorMessageGivesTheSystemTextUnchanged)
+{
+    char expected[512] = {};
+    ASSERT_NE(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, ERROR_FILE_NOT_FOUND, 0, expected, 511,
+                                 nullptr));
+    EXPECT_STREQ(expected, FormatErrorMessage(ERROR_FILE_NOT_FOUND));
+    EXPECT_EQ(std::strlen(expected), std::strlen(FormatErrorMessage(ERROR_FILE_NOT_FOUND)));
+}
+
+TEST(RegistryException, UnknownCodeEndsInABoundedFallback)
+{
+    const DWORD unknown = 0x2BADF00D;
+    char probe[512];
+    ASSERT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, unknown, 0, probe, 511, nullptr))
+        << "the platform knows this code after all";
+    DWORD lookupError = GetLastError();
+    char lookupText[512] = {};
+    DWORD lookupLength =
+        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, lookupError, 0, lookupText, 511, nullptr);
+
+    std::string text = FormatErrorMessage(unknown);
+    if (lookupLength != 0)
+        EXPECT_EQ(std::string(lookupText), text) << "the lookup failed with " << lookupError;
+    else
+        EXPECT_EQ("Unknown error 0x2BADF00D", text);
+}
+
+TEST(RegistryException, TextsShareOneBuffer)
+{
+    CRegistryKey::Exception first("first", ERROR_FILE_NOT_FOUND);
+    CRegistryKey::Exception second("second", ERROR_ACCESS_DENIED);
+    LPCSTR firstText = first.GetErrorMessage();
+    std::string secondText = second.GetErrorMessage();
+    EXPECT_EQ(secondText, std::string(firstText));
+}
+
+TEST(RegistryException, DerivedExceptionsKeepWhereAndCodeWhenCaughtAsBase)
+{
+    try {
+        throw CRegistryKey::Value::Exception();
+    } catch (const CWin32Exception& e) {
+        EXPECT_STREQ("CRegistryKey::Value::Exception", e.GetWhere());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_PARAMETER), e.GetError());
+        EXPECT_STREQ(FormatErrorMessage(ERROR_INVALID_PARAMETER), e.GetErrorMessage());
+    }
+    try {
+        throw CRegistryKey::Exception("CRegistryKey::FlushKey()", ERROR_INVALID_HANDLE);
+    } catch (const CWin32Exception& e) {
+        EXPECT_STREQ("CRegistryKey::FlushKey()", e.GetWhere());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_INVALID_HANDLE), e.GetError());
+    }
+    bool caughtAsKeyException = false;
+    try {
+        throw CRegistryKey::Value::Exception();
+    } catch (const CRegistryKey::Exception&) {
+        caughtAsKeyException = true;
+    }
+    EXPECT_TRUE(caughtAsKeyException);
+}
