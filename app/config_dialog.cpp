@@ -1,0 +1,133 @@
+#include "app/config_dialog.h"
+
+#include <windowsx.h>
+
+#include "app/d3d_test.h"
+#include "app/driver_options.h"
+#include "app/registry_error_report.h"
+#include "app/resource.h"
+
+namespace {
+
+const char kAboutText[] =
+    "This little utility was made by: the Corvane project\n"
+    "2/26/2000\n"
+    "Bug reports, etc can goto: corvane@example.org\n"
+    "Web home: http://www.example.org/corvane/\n"
+    "\n"
+    "Read the included README.TXT file before using!";
+
+bool AskYes(HWND dialog, const char* text)
+{
+    return MessageBoxA(dialog, text, "Choice", MB_YESNO) == IDYES;
+}
+
+BOOL OnInitDialog(HWND dialog, HWND /*focus*/, LPARAM /*param*/)
+{
+    int result = READ_OPTIONS_OK;
+    bool read = RunReportingFailure(dialog, "The driver's options could not be read.",
+                                    [&] { result = ReadDriverOptions(); });
+    if (!read) {
+        EndDialog(dialog, 1);
+        return TRUE;
+    }
+    switch (result) {
+    case READ_OPTIONS_OK:
+        OptionsToDialog(dialog);
+        break;
+    case READ_OPTIONS_NO_ADAPTER:
+        MessageBoxA(dialog, "ATI Rage 128 card not detected, or not installed", "Error", MB_OK);
+        EndDialog(dialog, 1);
+        break;
+    default:
+        MessageBoxA(dialog, "An ATI card was found, but it is missing\ncertain features", "Error",
+                    MB_OK);
+        EndDialog(dialog, 1);
+        break;
+    }
+    return TRUE;
+}
+
+void OnHelpButton(HWND dialog, int helpButtonId)
+{
+    const DriverOption* option = FindOptionByHelpButton(helpButtonId);
+    if (option)
+        MessageBoxA(dialog, option->helpText, option->helpCaption, MB_OK);
+}
+
+void OnRestoreDefaults(HWND dialog)
+{
+    if (!AskYes(dialog, "Restore defualts? (Generalization)"))
+        return;
+    RestoreDefaultOptions();
+    OptionsToDialog(dialog);
+}
+
+void OnOk(HWND dialog)
+{
+    if (AskYes(dialog, "Save changes?") && !SaveDialogOptions(dialog))
+        return;  // stays open so the user can retry or cancel
+    EndDialog(dialog, 1);
+}
+
+void OnCancel(HWND dialog)
+{
+    MessageBoxA(dialog, "Aborted", "Bye", MB_OK);
+    EndDialog(dialog, 1);
+}
+
+// Commands are matched on the whole wParam: identifier with notification 0.
+bool OnCommand(HWND dialog, WPARAM command)
+{
+    switch (command) {
+    case IDC_HELP_ANTIALIAS:
+    case IDC_HELP_DITHERINIT:
+    case IDC_HELP_ENABLEKATMAI:
+    case IDC_HELP_PALETTE:
+    case IDC_HELP_BREAK:
+        OnHelpButton(dialog, static_cast<int>(command));
+        return true;
+    case IDC_ABOUT:
+        MessageBoxA(dialog, kAboutText, "About", MB_OK);
+        return true;
+    case IDC_RESTORE_DEFAULTS:
+        OnRestoreDefaults(dialog);
+        return true;
+    case IDC_TEST_TRIANGLE:
+        TestCommand(dialog);
+        return true;
+    case IDOK:
+        OnOk(dialog);
+        return true;
+    case IDCANCEL:
+        OnCancel(dialog);
+        return true;
+    default:
+        return false;
+    }
+}
+
+}  // namespace
+
+bool SaveDialogOptions(HWND dialog)
+{
+    return RunReportingFailure(dialog,
+                               "The options could not be saved. Your choices are kept:\n"
+                               "try again, or Cancel to leave them unsaved.",
+                               [&] {
+                                   DialogToOptions(dialog);
+                                   WriteDriverOptions();
+                               });
+}
+
+INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        return HANDLE_WM_INITDIALOG(dialog, wParam, lParam, OnInitDialog);
+    case WM_COMMAND:
+        return OnCommand(dialog, wParam) ? TRUE : FALSE;
+    default:
+        return FALSE;
+    }
+}

@@ -1,0 +1,162 @@
+#include "app/driver_options.h"
+
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "app/resource.h"
+#include "registry/registry_key.h"
+
+using Quarnell::CRegistryKey;
+
+const char DDHAL_KEY_PATH[] = "SOFTWARE\\ATI TECHNOLOGIES\\DRIVER\\DDHAL";
+
+// Table order is the order the options are written in.
+const DriverOption g_driverOptions[DRIVER_OPTION_COUNT] = {
+    {"AntiAlias", "AntiAliasing", IDC_ANTIALIAS, IDC_HELP_ANTIALIAS, 1, true,
+     "AntiAliasing",
+     "General:\nAntiAliasing smooths out rough edges on the screen\n"
+     "\t  Hardware powered: Most likely\n\t  Default: Enabled"},
+    {"Break", "Disable VSync", IDC_BREAK, IDC_HELP_BREAK, 0, false,
+     "Disable VSync",
+     "General:\nVertical Sync[hronization] (aka VSync) reduces screen\n"
+     "'shearing'. If it is disabled, the amount of updates per second will\n"
+     "be increased, but at times, the visual quality may be hindered.\n"
+     "\t  Hardware powered: Yes\n\t  Defualt: Disabled"},
+    {"DitherInit", "Dithering", IDC_DITHERINIT, IDC_HELP_DITHERINIT, 1, true,
+     "Dithering",
+     "General:\nDithering is used when colors cannot be generated\n"
+     "due to color depth limitations. Dithering is usually used in\n"
+     "16bpp video modes, and it can sometimes create noticable\n"
+     "artifacting.\n\t  Hardware powered: Most likely\n\t  Defualt: Enabled"},
+    {"EnableKatmai", "Enable Katmai Support", IDC_ENABLEKATMAI, IDC_HELP_ENABLEKATMAI, 0, true,
+     "Enable Katmai",
+     "General:\nAdds support for Pentium 3 processors, only enable if you have one!\n"
+     "\t  Hardware powered: Don't know\n\t  Defualt: Disabled"},
+    {"Palette", "Use 8-bit paletted textures", IDC_PALETTE, IDC_HELP_PALETTE, 1, true,
+     "Use 8-bit paletted textures",
+     "General:\nThis is a Direct3D feature that is required by some\n"
+     "games (FF7, FF8). I would recommend that it be turned on.\n"
+     "\t  Hardware powered: Definitely!\n\t  Defualt: Disabled"},
+};
+
+int g_optionValues[DRIVER_OPTION_COUNT];
+
+namespace {
+
+// The check boxes are filled and read in their own order, not the table's.
+const int kDialogOrder[DRIVER_OPTION_COUNT] = {0, 2, 3, 4, 1};
+
+const char* const kAdapterKeyProbes[] = {
+    "ATI TECHNOLOGIES",
+    "ATI TECHNOLOGIES\\DRIVER",
+    "ATI TECHNOLOGIES\\DRIVER\\DDHAL",
+};
+
+}  // namespace
+
+int ReadDriverOptions()
+{
+    CRegistryKey key(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_ALL_ACCESS, nullptr);
+    for (const char* probe : kAdapterKeyProbes) {
+        if (key.SubkeyExists(probe, KEY_ALL_ACCESS))
+            continue;
+        if (!key.SubkeyExists(probe, KEY_READ))
+            return READ_OPTIONS_NO_ADAPTER;
+        // The key is there but refuses full access: "not detected" would
+        // mislead, so let the open raise with the system's reason.
+        static_cast<void>(key.OpenKey(probe, KEY_ALL_ACCESS));
+    }
+    key = CRegistryKey(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_ALL_ACCESS, nullptr);
+
+    for (int& value : g_optionValues)
+        value = OPTION_UNKNOWN;
+    for (CRegistryKey::ValueIterator it = key.BeginValueIteration();
+         it != key.EndValueIteration(); ++it)
+        ParseOptionValue(it.GetName(), it.AsString());
+
+    for (int i = 0; i < DRIVER_OPTION_COUNT; ++i) {
+        if (g_driverOptions[i].requiredAtStartup && g_optionValues[i] == OPTION_UNKNOWN)
+            return READ_OPTIONS_VALUE_MISSING;
+    }
+    return READ_OPTIONS_OK;
+}
+
+void ParseOptionValue(const char* valueName, const char* text)
+{
+    if (valueName == nullptr)
+        return;
+    for (int i = 0; i < DRIVER_OPTION_COUNT; ++i) {
+        if (std::strcmp(valueName, g_driverOptions[i].valueName) != 0)
+            continue;
+        // Read as atoi does, but a number beyond int's range saturates
+        // instead of being undefined.
+        long number = text ? std::strtol(text, nullptr, 10) : 0;
+        if (number > INT_MAX)
+            number = INT_MAX;
+        if (number < INT_MIN)
+            number = INT_MIN;
+        g_optionValues[i] = static_cast<int>(number);
+        return;
+    }
+}
+
+void FormatOptionValue(int index, char* buffer)
+{
+    if (buffer == nullptr)
+        return;
+    if (index < 0 || index >= DRIVER_OPTION_COUNT) {
+        buffer[0] = '\0';
+        return;
+    }
+    int& value = g_optionValues[index];
+    if (value < 0)
+        value = 0;
+    if (value > 1)
+        value = 1;
+    std::snprintf(buffer, OPTION_TEXT_SIZE, "%d", value);
+}
+
+void WriteDriverOptions()
+{
+    CRegistryKey key(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_ALL_ACCESS, nullptr);
+    for (int i = 0; i < DRIVER_OPTION_COUNT; ++i) {
+        char text[OPTION_TEXT_SIZE];
+        FormatOptionValue(i, text);
+        key.SetValue(g_driverOptions[i].valueName, text, REG_SZ);
+    }
+}
+
+void OptionsToDialog(HWND dialog)
+{
+    // Any positive number shows as on and anything else as off, which is
+    // also what a save of the unchanged box stores after clamping.
+    for (int index : kDialogOrder) {
+        UINT state = g_optionValues[index] > 0 ? BST_CHECKED : BST_UNCHECKED;
+        CheckDlgButton(dialog, g_driverOptions[index].checkBoxId, state);
+    }
+}
+
+void DialogToOptions(HWND dialog)
+{
+    for (int index = 0; index < DRIVER_OPTION_COUNT; ++index) {
+        UINT state = IsDlgButtonChecked(dialog, g_driverOptions[index].checkBoxId);
+        g_optionValues[index] = state == BST_CHECKED ? 1 : 0;
+    }
+}
+
+void RestoreDefaultOptions()
+{
+    for (int i = 0; i < DRIVER_OPTION_COUNT; ++i)
+        g_optionValues[i] = g_driverOptions[i].defaultValue;
+}
+
+const DriverOption* FindOptionByHelpButton(int helpButtonId)
+{
+    for (const DriverOption& option : g_driverOptions) {
+        if (option.helpButtonId == helpButtonId)
+            return &option;
+    }
+    return nullptr;
+}

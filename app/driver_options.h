@@ -1,0 +1,48 @@
+#pragma once
+// The ATI Rage 128 driver's Direct3D options: their table, their current
+// values, and moving them between the registry and the dialog's check boxes.
+#include <windows.h>
+
+struct DriverOption {
+    const char* valueName;    // name of the string value in the DDHAL key
+    const char* label;        // text beside the check box
+    int checkBoxId;
+    int helpButtonId;
+    int defaultValue;
+    bool requiredAtStartup;
+    const char* helpCaption;
+    const char* helpText;
+};
+
+enum { DRIVER_OPTION_COUNT = 5 };
+enum { OPTION_UNKNOWN = -1 };
+// Room for the decimal text of any int, sign and terminator included.
+enum { OPTION_TEXT_SIZE = 12 };
+
+// Results of ReadDriverOptions.
+enum {
+    READ_OPTIONS_OK = 0,
+    READ_OPTIONS_NO_ADAPTER = -1,
+    READ_OPTIONS_VALUE_MISSING = -2,
+};
+
+extern const char DDHAL_KEY_PATH[];  // under HKEY_LOCAL_MACHINE
+extern const DriverOption g_driverOptions[DRIVER_OPTION_COUNT];
+// 1 on, 0 off, OPTION_UNKNOWN when the registry did not have it; a value read
+// from the registry may be any other number its text gave.
+extern int g_optionValues[DRIVER_OPTION_COUNT];
+
+// Decides whether the driver is installed and loads the values. Registry
+// failures other than a missing key raise Quarnell::CRegistryKey::Exception.
+int ReadDriverOptions();
+void ParseOptionValue(const char* valueName, const char* text);
+// Clamps the option to 0..1 and writes its decimal text; buffer holds
+// OPTION_TEXT_SIZE characters.
+void FormatOptionValue(int index, char* buffer);
+// Writes all five options as "0"/"1" strings; raises on registry failures.
+void WriteDriverOptions();
+void OptionsToDialog(HWND dialog);
+void DialogToOptions(HWND dialog);
+void RestoreDefaultOptions();
+// The option whose "?" button has this id, or null.
+const DriverOption* FindOptionByHelpButton(int helpButtonId);
