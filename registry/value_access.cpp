@@ -140,7 +140,21 @@ void CRegistryKey::SetValue(LPCSTR valueName, DWORD value, DWORD type) const
 
 void CRegistryKey::SetValue(const Value& value) const
 {
-    Store(*this, value.GetName(), value.GetType(), value.m_pData, value.GetLength());
+    const BYTE* pData = value.m_pData;
+    DWORD length = value.GetLength();
+    bool stringType = value.GetType() == REG_SZ || value.GetType() == REG_EXPAND_SZ ||
+                      value.GetType() == REG_MULTI_SZ;
+    if (stringType && length != 0 && pData[length - 1] != 0) {
+        // The system completes string data with the zero it finds right
+        // after it, and a Value always keeps one there; a copy that is
+        // followed by something else writes the bytes exactly as held.
+        ExpandableBuffer<BYTE> exact(length + 1);
+        std::memcpy(exact.Get(), pData, length);
+        exact.Get()[length] = 0xFF;
+        Store(*this, value.GetName(), value.GetType(), exact.Get(), length);
+        return;
+    }
+    Store(*this, value.GetName(), value.GetType(), pData, length);
 }
 
 }  // namespace Quarnell
