@@ -49,6 +49,14 @@ void AllowEverything(const char* path)
 
 }  // namespace
 
+void PrintTo(const StoredValue& value, std::ostream* out)
+{
+    *out << "type " << value.type << " \"";
+    for (char c : value.bytes)
+        *out << (c ? std::string(1, c) : std::string("\\0"));
+    *out << "\"";
+}
+
 std::string Describe(const StoredValues& values)
 {
     std::string text;

@@ -5,6 +5,7 @@
 // Uses the raw API so that it does not depend on the code under test.
 #include <windows.h>
 #include <map>
+#include <ostream>
 #include <string>
 
 struct StoredValue {
@@ -15,6 +16,7 @@ struct StoredValue {
         return type == other.type && bytes == other.bytes;
     }
 };
+void PrintTo(const StoredValue& value, std::ostream* out);  // for gtest's messages
 using StoredValues = std::map<std::string, StoredValue>;
 std::string Describe(const StoredValues& values);
 

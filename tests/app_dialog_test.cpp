@@ -326,7 +326,7 @@ TEST_F(CorvaneDialog, SaveFailure_KeyRemovedWhileOpenKeepsDialogAndChoicesForRet
     ASSERT_TRUE(dialog);
     Click(dialog, IDC_ANTIALIAS);
     Click(dialog, IDC_BREAK);
-    ExpectStates(dialog, "01101");
+    ExpectStates(dialog, "00100");
     DdhalKey::RemoveAll();
 
     Click(dialog, IDOK);
@@ -337,7 +337,7 @@ TEST_F(CorvaneDialog, SaveFailure_KeyRemovedWhileOpenKeepsDialogAndChoicesForRet
         << Show(error);
     ASSERT_TRUE(IsWindow(dialog)) << "the dialog closed after a failed save";
     EXPECT_TRUE(IsWindowVisible(dialog));
-    EXPECT_EQ("01101", CheckStates(dialog));
+    EXPECT_EQ("00100", CheckStates(dialog));
     EXPECT_FALSE(DdhalKey::Exists(DdhalKey::kDdhalPath)) << "the failed save created the key";
 
     // Once the key is back, the same choices save.
@@ -345,7 +345,7 @@ TEST_F(CorvaneDialog, SaveFailure_KeyRemovedWhileOpenKeepsDialogAndChoicesForRet
     Click(dialog, IDOK);
     AnswerBox(IDYES);
     ExpectExitZero();
-    StoredValues expected{{"AntiAlias", Sz("0")}, {"Break", Sz("1")}, {"DitherInit", Sz("1")},
-                          {"EnableKatmai", Sz("0")}, {"Palette", Sz("1")}};
+    StoredValues expected{{"AntiAlias", Sz("0")}, {"Break", Sz("0")}, {"DitherInit", Sz("0")},
+                          {"EnableKatmai", Sz("1")}, {"Palette", Sz("0")}};
     EXPECT_EQ(expected, key.ReadAll()) << Describe(key.ReadAll());
 }
