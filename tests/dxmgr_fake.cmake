@@ -1,0 +1,10 @@
+# DXMgr through a scripted stand-in for DirectDraw and Direct3D.
+add_library(fake_directdraw STATIC
+  fake_directdraw.cpp
+  fake_ddraw_object.cpp
+  fake_ddraw_surface.cpp
+  fake_d3d_device.cpp
+)
+target_link_libraries(fake_directdraw PUBLIC ole32 uuid dxguid)
+
+corvane_add_test(fake_directdraw_tests SOURCES fake_directdraw_test.cpp LIBS fake_directdraw)

@@ -1,0 +1,371 @@
+#include "tests/fake_ddraw_object.h"
+
+#include "tests/fake_d3d_device.h"
+#include "tests/fake_ddraw_surface.h"
+#include "tests/fake_object.h"
+
+namespace {
+
+class DirectDraw1;
+class DirectDraw4;
+class Direct3D3;
+
+// What the interfaces of one DirectDraw object share.
+struct DirectDrawCore {
+    int number = 0;
+    bool initialized = false;
+    DirectDraw1* dd1 = nullptr;
+    DirectDraw4* dd4 = nullptr;
+    Direct3D3* d3d = nullptr;
+};
+
+// One interface of the DirectDraw object, counted on its own as DirectDraw counts them.
+class DirectDrawInterface : public FakeObject {
+public:
+    DirectDrawInterface(FakeDirectX& fake, const char* interfaceName, DirectDrawCore& core)
+        : FakeObject(fake, interfaceName, std::string(), 0), m_core(core) {}
+
+    std::string LedgerName() const override {
+        return InterfaceName() + " of DirectDraw object " + std::to_string(m_core.number);
+    }
+
+protected:
+    HRESULT Query(REFIID riid, void** ppv);
+    // Everything but Initialize and the IUnknown methods needs an initialised object.
+    HRESULT Guard(size_t call) {
+        return m_core.initialized ? S_OK : m_fake.Returns(call, DDERR_NOTINITIALIZED);
+    }
+
+    DirectDrawCore& m_core;
+};
+
+#define DIRECTDRAW_IUNKNOWN(IFACE)                                          \
+    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override {           \
+        return Query(riid, ppv);                                            \
+    }                                                                       \
+    STDMETHOD_(ULONG, AddRef)() override { return DoAddRef(); }            \
+    STDMETHOD_(ULONG, Release)() override { return DoRelease(); }          \
+    void* Interface() override { return static_cast<IFACE*>(this); }
+
+class DirectDraw1 : public IDirectDraw, public DirectDrawInterface {
+public:
+    DirectDraw1(FakeDirectX& fake, DirectDrawCore& core) : DirectDrawInterface(fake, "IDirectDraw", core) {}
+
+    DIRECTDRAW_IUNKNOWN(IDirectDraw)
+
+    STDMETHOD(Compact)() override FAKE_NOTIMPL(Compact)
+    STDMETHOD(CreateClipper)(DWORD, LPDIRECTDRAWCLIPPER*, IUnknown*) override FAKE_NOTIMPL(CreateClipper)
+    STDMETHOD(CreatePalette)(DWORD, LPPALETTEENTRY, LPDIRECTDRAWPALETTE*, IUnknown*) override FAKE_NOTIMPL(CreatePalette)
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC, LPDIRECTDRAWSURFACE*, IUnknown*) override FAKE_NOTIMPL(CreateSurface)
+    STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE, LPDIRECTDRAWSURFACE*) override FAKE_NOTIMPL(DuplicateSurface)
+    STDMETHOD(EnumDisplayModes)(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMMODESCALLBACK) override FAKE_NOTIMPL(EnumDisplayModes)
+    STDMETHOD(EnumSurfaces)(DWORD, LPDDSURFACEDESC, LPVOID, LPDDENUMSURFACESCALLBACK) override FAKE_NOTIMPL(EnumSurfaces)
+    STDMETHOD(FlipToGDISurface)() override FAKE_NOTIMPL(FlipToGDISurface)
+    STDMETHOD(GetCaps)(LPDDCAPS, LPDDCAPS) override FAKE_NOTIMPL(GetCaps)
+    STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC) override FAKE_NOTIMPL(GetDisplayMode)
+    STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override FAKE_NOTIMPL(GetFourCCCodes)
+    STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE*) override FAKE_NOTIMPL(GetGDISurface)
+    STDMETHOD(GetMonitorFrequency)(LPDWORD) override FAKE_NOTIMPL(GetMonitorFrequency)
+    STDMETHOD(GetScanLine)(LPDWORD) override FAKE_NOTIMPL(GetScanLine)
+    STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override FAKE_NOTIMPL(GetVerticalBlankStatus)
+    STDMETHOD(Initialize)(GUID*) override FAKE_NOTIMPL(Initialize)
+    STDMETHOD(RestoreDisplayMode)() override FAKE_NOTIMPL(RestoreDisplayMode)
+    STDMETHOD(SetCooperativeLevel)(HWND, DWORD) override FAKE_NOTIMPL(SetCooperativeLevel)
+    STDMETHOD(SetDisplayMode)(DWORD, DWORD, DWORD) override FAKE_NOTIMPL(SetDisplayMode)
+    STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override FAKE_NOTIMPL(WaitForVerticalBlank)
+};
+
+class DirectDraw4 : public IDirectDraw4, public DirectDrawInterface {
+public:
+    DirectDraw4(FakeDirectX& fake, DirectDrawCore& core) : DirectDrawInterface(fake, "IDirectDraw4", core) {}
+
+    DIRECTDRAW_IUNKNOWN(IDirectDraw4)
+
+    STDMETHOD(Compact)() override FAKE_NOTIMPL(Compact)
+    STDMETHOD(CreateClipper)(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) override;
+    STDMETHOD(CreatePalette)(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* palette, IUnknown* outer) override;
+    STDMETHOD(CreateSurface)(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* surface, IUnknown* outer) override;
+    STDMETHOD(DuplicateSurface)(LPDIRECTDRAWSURFACE4, LPDIRECTDRAWSURFACE4*) override FAKE_NOTIMPL(DuplicateSurface)
+    STDMETHOD(EnumDisplayModes)(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID context, LPDDENUMMODESCALLBACK2 callback) override;
+    STDMETHOD(EnumSurfaces)(DWORD, LPDDSURFACEDESC2, LPVOID, LPDDENUMSURFACESCALLBACK2) override FAKE_NOTIMPL(EnumSurfaces)
+    STDMETHOD(FlipToGDISurface)() override;
+    STDMETHOD(GetCaps)(LPDDCAPS, LPDDCAPS) override FAKE_NOTIMPL(GetCaps)
+    STDMETHOD(GetDisplayMode)(LPDDSURFACEDESC2 desc) override;
+    STDMETHOD(GetFourCCCodes)(LPDWORD, LPDWORD) override FAKE_NOTIMPL(GetFourCCCodes)
+    STDMETHOD(GetGDISurface)(LPDIRECTDRAWSURFACE4*) override FAKE_NOTIMPL(GetGDISurface)
+    STDMETHOD(GetMonitorFrequency)(LPDWORD) override FAKE_NOTIMPL(GetMonitorFrequency)
+    STDMETHOD(GetScanLine)(LPDWORD) override FAKE_NOTIMPL(GetScanLine)
+    STDMETHOD(GetVerticalBlankStatus)(WINBOOL*) override FAKE_NOTIMPL(GetVerticalBlankStatus)
+    STDMETHOD(Initialize)(GUID* guid) override;
+    STDMETHOD(RestoreDisplayMode)() override;
+    STDMETHOD(SetCooperativeLevel)(HWND hwnd, DWORD flags) override;
+    STDMETHOD(SetDisplayMode)(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) override;
+    STDMETHOD(WaitForVerticalBlank)(DWORD, HANDLE) override FAKE_NOTIMPL(WaitForVerticalBlank)
+    STDMETHOD(GetAvailableVidMem)(LPDDSCAPS2 caps, LPDWORD total, LPDWORD free) override;
+    STDMETHOD(GetSurfaceFromDC)(HDC, LPDIRECTDRAWSURFACE4*) override FAKE_NOTIMPL(GetSurfaceFromDC)
+    STDMETHOD(RestoreAllSurfaces)() override FAKE_NOTIMPL(RestoreAllSurfaces)
+    STDMETHOD(TestCooperativeLevel)() override FAKE_NOTIMPL(TestCooperativeLevel)
+    STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER, DWORD) override FAKE_NOTIMPL(GetDeviceIdentifier)
+};
+
+class Direct3D3 : public IDirect3D3, public DirectDrawInterface {
+public:
+    Direct3D3(FakeDirectX& fake, DirectDrawCore& core) : DirectDrawInterface(fake, "IDirect3D3", core) {}
+
+    DIRECTDRAW_IUNKNOWN(IDirect3D3)
+
+    STDMETHOD(EnumDevices)(LPD3DENUMDEVICESCALLBACK callback, void* context) override;
+    STDMETHOD(CreateLight)(struct IDirect3DLight**, IUnknown*) override FAKE_NOTIMPL(CreateLight)
+    STDMETHOD(CreateMaterial)(struct IDirect3DMaterial3**, IUnknown*) override FAKE_NOTIMPL(CreateMaterial)
+    STDMETHOD(CreateViewport)(struct IDirect3DViewport3** viewport, IUnknown* outer) override;
+    STDMETHOD(FindDevice)(D3DFINDDEVICESEARCH*, D3DFINDDEVICERESULT*) override FAKE_NOTIMPL(FindDevice)
+    STDMETHOD(CreateDevice)(REFCLSID guid, IDirectDrawSurface4* surface, struct IDirect3DDevice3** device,
+                            IUnknown* outer) override;
+    STDMETHOD(CreateVertexBuffer)(D3DVERTEXBUFFERDESC*, struct IDirect3DVertexBuffer**, DWORD, IUnknown*) override FAKE_NOTIMPL(CreateVertexBuffer)
+    STDMETHOD(EnumZBufferFormats)(REFCLSID guid, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) override;
+    STDMETHOD(EvictManagedTextures)() override FAKE_NOTIMPL(EvictManagedTextures)
+};
+
+HRESULT DirectDrawInterface::Query(REFIID riid, void** ppv) {
+    size_t call;
+    HRESULT hr = Enter("QueryInterface", GuidName(&riid), &call);
+    if (!ppv) return m_fake.Returns(call, E_POINTER);
+    *ppv = nullptr;
+    if (FAILED(hr)) return hr;
+    FakeObject* target = nullptr;
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw))
+        target = m_core.dd1;
+    else if (IsEqualGUID(riid, IID_IDirectDraw4))
+        target = m_core.dd4;
+    else if (IsEqualGUID(riid, IID_IDirect3D3))
+        target = m_core.d3d;
+    if (!target) return m_fake.Returns(call, E_NOINTERFACE);
+    target->HandOut();
+    *ppv = target->Interface();
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- IDirectDraw4
+
+HRESULT DirectDraw4::CreateClipper(DWORD flags, LPDIRECTDRAWCLIPPER* clipper, IUnknown* outer) {
+    size_t call;
+    HRESULT hr = Enter("CreateClipper", HexValue(flags), &call);
+    if (clipper) *clipper = nullptr;
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!clipper) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
+    *clipper = m_fake.Adopt(std::unique_ptr<FakeClipper>(new FakeClipper(m_fake, m_fake.UniqueLabel("clipper"))));
+    return S_OK;
+}
+
+HRESULT DirectDraw4::CreatePalette(DWORD flags, LPPALETTEENTRY table, LPDIRECTDRAWPALETTE* palette, IUnknown* outer) {
+    size_t call;
+    HRESULT hr = Enter("CreatePalette", HexValue(flags), &call);
+    if (palette) *palette = nullptr;
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!palette || !table) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
+    DWORD count = (flags & DDPCAPS_8BIT) ? 256 : (flags & DDPCAPS_4BIT) ? 16 : (flags & DDPCAPS_2BIT) ? 4
+                : (flags & DDPCAPS_1BIT) ? 2 : 0;
+    if (!count) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    m_fake.paletteEntries.assign(table, table + count);
+    *palette = m_fake.Adopt(std::unique_ptr<FakePalette>(
+        new FakePalette(m_fake, m_fake.UniqueLabel("palette"), flags, table, count)));
+    return S_OK;
+}
+
+HRESULT DirectDraw4::CreateSurface(LPDDSURFACEDESC2 desc, LPDIRECTDRAWSURFACE4* surface, IUnknown* outer) {
+    size_t call;
+    HRESULT hr = Enter("CreateSurface", desc ? SurfaceDescText(*desc) : "NULL", &call);
+    if (surface) *surface = nullptr;
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!desc || !surface || desc->dwSize != sizeof(DDSURFACEDESC2) || !(desc->dwFlags & DDSD_CAPS))
+        return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
+    const DWORD caps = desc->ddsCaps.dwCaps;
+    if ((caps & DDSCAPS_VIDEOMEMORY) && (caps & DDSCAPS_SYSTEMMEMORY)) return m_fake.Returns(call, DDERR_INVALIDCAPS);
+    const bool primary = (caps & DDSCAPS_PRIMARYSURFACE) != 0;
+    if (!primary && !((desc->dwFlags & DDSD_WIDTH) && (desc->dwFlags & DDSD_HEIGHT)))
+        return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (!primary && (desc->dwWidth == 0 || desc->dwHeight == 0)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if ((caps & DDSCAPS_FLIP) && (!(desc->dwFlags & DDSD_BACKBUFFERCOUNT) || desc->dwBackBufferCount == 0))
+        return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    *surface = CreateFakeSurface(m_fake, *desc, m_fake.currentMode);
+    return S_OK;
+}
+
+HRESULT DirectDraw4::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID context,
+                                      LPDDENUMMODESCALLBACK2 callback) {
+    size_t call;
+    HRESULT hr = Enter("EnumDisplayModes", HexValue(flags) + ", " + (desc ? "desc" : "NULL"), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!callback) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    const std::vector<FakeDisplayMode> modes = m_fake.displayModes;
+    for (const FakeDisplayMode& mode : modes) {
+        DDSURFACEDESC2 report = {};
+        report.dwSize = sizeof report;
+        report.dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
+        report.dwWidth = mode.dwWidth;
+        report.dwHeight = mode.dwHeight;
+        report.lPitch = static_cast<LONG>(mode.dwWidth * (mode.dwBPP / 8));
+        report.dwRefreshRate = (flags & DDEDM_REFRESHRATES) ? mode.dwRefreshRate : 0;
+        report.ddpfPixelFormat = FakeDisplayFormat(mode.dwBPP);
+        if (callback(&report, context) == DDENUMRET_CANCEL) break;
+    }
+    return S_OK;
+}
+
+HRESULT DirectDraw4::FlipToGDISurface() {
+    size_t call;
+    HRESULT hr = Enter("FlipToGDISurface", std::string(), &call);
+    if (FAILED(hr)) return hr;
+    return Guard(call);
+}
+
+HRESULT DirectDraw4::GetDisplayMode(LPDDSURFACEDESC2 desc) {
+    size_t call;
+    HRESULT hr = Enter("GetDisplayMode", std::string(), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!desc || desc->dwSize != sizeof(DDSURFACEDESC2)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    const FakeDisplayMode& mode = m_fake.currentMode;
+    *desc = DDSURFACEDESC2();
+    desc->dwSize = sizeof *desc;
+    desc->dwFlags = DDSD_WIDTH | DDSD_HEIGHT | DDSD_PITCH | DDSD_PIXELFORMAT | DDSD_REFRESHRATE;
+    desc->dwWidth = mode.dwWidth;
+    desc->dwHeight = mode.dwHeight;
+    desc->lPitch = static_cast<LONG>(mode.dwWidth * (mode.dwBPP / 8));
+    desc->dwRefreshRate = mode.dwRefreshRate;
+    desc->ddpfPixelFormat = FakeDisplayFormat(mode.dwBPP);
+    return S_OK;
+}
+
+HRESULT DirectDraw4::Initialize(GUID* guid) {
+    size_t call;
+    HRESULT hr = Enter("Initialize", GuidName(guid), &call);
+    if (FAILED(hr)) return hr;
+    if (m_core.initialized) return m_fake.Returns(call, DDERR_ALREADYINITIALIZED);
+    m_core.initialized = true;
+    return S_OK;
+}
+
+HRESULT DirectDraw4::RestoreDisplayMode() {
+    size_t call;
+    HRESULT hr = Enter("RestoreDisplayMode", std::string(), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    m_fake.currentMode = m_fake.desktopMode;
+    return S_OK;
+}
+
+HRESULT DirectDraw4::SetCooperativeLevel(HWND hwnd, DWORD flags) {
+    size_t call;
+    HRESULT hr = Enter("SetCooperativeLevel", m_fake.WindowName(hwnd) + ", " + HexValue(flags), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (hwnd && !IsWindow(hwnd)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    return S_OK;
+}
+
+HRESULT DirectDraw4::SetDisplayMode(DWORD width, DWORD height, DWORD bpp, DWORD refresh, DWORD flags) {
+    size_t call;
+    HRESULT hr = Enter("SetDisplayMode", std::to_string(width) + ", " + std::to_string(height) + ", " +
+                                             std::to_string(bpp) + ", " + std::to_string(refresh) + ", " +
+                                             HexValue(flags), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    for (const FakeDisplayMode& mode : m_fake.displayModes) {
+        if (mode.dwWidth == width && mode.dwHeight == height && mode.dwBPP == bpp &&
+            (refresh == 0 || refresh == mode.dwRefreshRate)) {
+            m_fake.currentMode = {width, height, bpp, refresh ? refresh : mode.dwRefreshRate};
+            return S_OK;
+        }
+    }
+    return m_fake.Returns(call, DDERR_INVALIDMODE);
+}
+
+HRESULT DirectDraw4::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPDWORD free) {
+    size_t call;
+    HRESULT hr = Enter("GetAvailableVidMem", caps ? "caps=" + HexValue(caps->dwCaps) : "NULL", &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!caps) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (total) *total = 16u << 20;
+    if (free) *free = 12u << 20;
+    return S_OK;
+}
+
+// ---------------------------------------------------------------- IDirect3D3
+
+HRESULT Direct3D3::EnumDevices(LPD3DENUMDEVICESCALLBACK callback, void* context) {
+    size_t call;
+    HRESULT hr = Enter("EnumDevices", std::string(), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!callback) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    const std::vector<FakeDevice> devices = m_fake.devices;
+    for (const FakeDevice& device : devices) {
+        GUID guid = device.guid;
+        std::string description = device.description, name = device.name;
+        D3DDEVICEDESC hardware = device.hardware, software = device.software;
+        if (callback(&guid, &description[0], &name[0], &hardware, &software, context) == D3DENUMRET_CANCEL) break;
+    }
+    return S_OK;
+}
+
+HRESULT Direct3D3::CreateViewport(struct IDirect3DViewport3** viewport, IUnknown* outer) {
+    size_t call;
+    HRESULT hr = Enter("CreateViewport", std::string(), &call);
+    if (viewport) *viewport = nullptr;
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!viewport) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
+    *viewport = m_fake.Adopt(std::unique_ptr<FakeViewport>(new FakeViewport(m_fake, m_fake.UniqueLabel("viewport"))));
+    return S_OK;
+}
+
+HRESULT Direct3D3::CreateDevice(REFCLSID guid, IDirectDrawSurface4* surface, struct IDirect3DDevice3** device,
+                                IUnknown* outer) {
+    size_t call;
+    HRESULT hr = Enter("CreateDevice", GuidName(&guid) + ", " + m_fake.ObjectName(surface), &call);
+    if (device) *device = nullptr;
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!device) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
+    FakeSurface* target = AsFakeSurface(m_fake, surface);
+    if (!target || !m_fake.FindDevice(guid)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    if (!(target->Desc().ddsCaps.dwCaps & DDSCAPS_3DDEVICE)) return m_fake.Returns(call, DDERR_INVALIDCAPS);
+    if ((target->Desc().ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8) && !target->HasPalette())
+        return m_fake.Returns(call, DDERR_NOPALETTEATTACHED);
+    *device = m_fake.Adopt(std::unique_ptr<FakeDevice3>(new FakeDevice3(m_fake, m_fake.UniqueLabel("device"), guid)));
+    return S_OK;
+}
+
+HRESULT Direct3D3::EnumZBufferFormats(REFCLSID guid, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) {
+    size_t call;
+    HRESULT hr = Enter("EnumZBufferFormats", GuidName(&guid), &call);
+    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
+    if (!callback || !m_fake.FindDevice(guid)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
+    const std::vector<DDPIXELFORMAT> formats = m_fake.zBufferFormats;
+    for (DDPIXELFORMAT format : formats)
+        if (callback(&format, context) == D3DENUMRET_CANCEL) break;
+    return S_OK;
+}
+
+}  // namespace
+
+HRESULT CreateFakeDirectDraw(FakeDirectX& fake, REFIID riid, void** ppv) {
+    // The core lives as long as the fake, like the interfaces that point to it.
+    auto shared = std::make_shared<DirectDrawCore>();
+    DirectDrawCore& core = *shared;
+    core.number = static_cast<int>(fake.Keep(shared));
+    core.dd1 = fake.Adopt(std::unique_ptr<DirectDraw1>(new DirectDraw1(fake, core)));
+    core.dd4 = fake.Adopt(std::unique_ptr<DirectDraw4>(new DirectDraw4(fake, core)));
+    core.d3d = fake.Adopt(std::unique_ptr<Direct3D3>(new Direct3D3(fake, core)));
+
+    FakeObject* target = nullptr;
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw))
+        target = core.dd1;
+    else if (IsEqualGUID(riid, IID_IDirectDraw4))
+        target = core.dd4;
+    else if (IsEqualGUID(riid, IID_IDirect3D3))
+        target = core.d3d;
+    if (!target) return E_NOINTERFACE;
+    target->HandOut();
+    *ppv = target->Interface();
+    return S_OK;
+}
