@@ -65,11 +65,17 @@ void CRegistryKey::ReplaceKey(LPCSTR newFileName, LPCSTR oldFileName, LPCSTR sub
 
 PSECURITY_DESCRIPTOR CRegistryKey::GetKeySecurity(SECURITY_INFORMATION securityInformation) const
 {
+    // No descriptor comes near this size: the bound ends the growth below.
+    const DWORD kLargestDescriptor = 1u << 20;
     ExpandableBuffer<BYTE> descriptor;
     DWORD size = 0;
     LONG status = RegGetKeySecurity(*this, securityInformation, nullptr, &size);
-    if (status == ERROR_INSUFFICIENT_BUFFER) {
-        descriptor.Resize(size);
+    while (status == ERROR_INSUFFICIENT_BUFFER && descriptor.Size() < kLargestDescriptor) {
+        // Some systems answer 122 without saying how much is needed; then
+        // the buffer doubles until the descriptor fits.
+        DWORD doubled = descriptor.Size() ? 2 * descriptor.Size() : 256;
+        descriptor.Resize(size > descriptor.Size() ? size : doubled);
+        size = descriptor.Size();
         status = RegGetKeySecurity(*this, securityInformation, descriptor.Get(), &size);
     }
     if (status != ERROR_SUCCESS)
