@@ -110,6 +110,10 @@ private:
     HRESULT m_hrCoInitialize;
 };
 
+// Sorts display modes by width, height, depth and refresh rate, keeping
+// equal modes in the order DirectDraw reported them.
+void SortDisplayModes(DXMgrList<DXMGRDISPLAYMODE>& list);
+
 // The value of one 8-bit colour component in a channel of the given mask:
 // its most significant bits placed at the mask's position. A zero mask
 // contributes nothing.

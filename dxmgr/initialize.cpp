@@ -15,6 +15,13 @@ bool IsLess(const DXMGRDISPLAYMODE& a, const DXMGRDISPLAYMODE& b)
     return a.dwRefreshRate < b.dwRefreshRate;
 }
 
+bool IsNullGuid(const GUID* pguid)
+{
+    return pguid == nullptr || IsEqualGUID(*pguid, GUID_NULL);
+}
+
+} // namespace
+
 // Insertion sort: stable, so modes that DirectDraw reports twice keep their
 // reported order.
 void SortDisplayModes(DXMgrList<DXMGRDISPLAYMODE>& list)
@@ -29,13 +36,6 @@ void SortDisplayModes(DXMgrList<DXMGRDISPLAYMODE>& list)
         list.pElements[j] = mode;
     }
 }
-
-bool IsNullGuid(const GUID* pguid)
-{
-    return pguid == nullptr || IsEqualGUID(*pguid, GUID_NULL);
-}
-
-} // namespace
 
 HRESULT CALLBACK CDXMgr::DisplayModeCallback(LPDDSURFACEDESC2 pddsd, LPVOID pContext)
 {
