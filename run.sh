@@ -1,0 +1,83 @@
+#!/bin/bash
+# Installs what is missing, builds Corvane and starts it in a Wine prefix that
+# holds a demo ATI Rage 128 driver key. Without $DISPLAY it starts Xvfb, waits
+# for the dialog, saves a screenshot and ends. Tears down only what it started.
+#   ./run.sh            (CORVANE_PREFIX, CORVANE_BUILD_DIR, CORVANE_SHOT may override)
+set -u
+cd "$(dirname "$0")"
+. tests/wine_tools.sh
+
+tools/install-deps.sh || exit 1
+if ! command -v xwininfo >/dev/null; then   # used to wait for the dialog headless
+  [ "$(id -u)" -eq 0 ] || { echo "run.sh: x11-utils is missing; run as root" >&2; exit 1; }
+  apt-get install -y -qq x11-utils >/dev/null || exit 1
+fi
+
+# The program is 32-bit; a kernel without 32-bit emulation can run only the x86_64 build.
+if host_runs_32bit; then preset=mingw32 arch=win32
+else preset=mingw64 arch=win64
+  echo "run.sh: this kernel cannot run 32-bit programs: using the x86_64 build"
+fi
+build=${CORVANE_BUILD_DIR:-build/$preset}
+echo "run.sh: building $build"
+cmake --preset "$preset" -B "$build" >/dev/null && cmake --build "$build" --target corvane || exit 1
+
+export WINEPREFIX=${CORVANE_PREFIX:-$PWD/build/wine-$arch} WINEARCH=$arch
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+wine=$(wine_loader "$arch")
+xvfb_pid=
+teardown() {
+  "$(wine_server)" -k 2>/dev/null
+  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
+}
+trap teardown EXIT
+trap 'exit 130' INT TERM
+
+headless=
+if [ -z "${DISPLAY:-}" ]; then
+  headless=1
+  exec 3<> <(:)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
+  xvfb_pid=$!
+  read -r -t 20 display <&3 || { echo "run.sh: Xvfb did not start" >&2; exit 1; }
+  exec 3>&-
+  export DISPLAY=:$display
+  echo "run.sh: no display; started Xvfb on $DISPLAY"
+fi
+
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  echo "run.sh: preparing the Wine prefix $WINEPREFIX"
+  mkdir -p "$WINEPREFIX" && "$wine" wineboot -i >/dev/null 2>&1 || { echo "run.sh: wineboot failed" >&2; exit 1; }
+fi
+ddhal='HKLM\SOFTWARE\ATI TECHNOLOGIES\DRIVER\DDHAL'
+if ! "$wine" reg query "$ddhal" >/dev/null 2>&1; then
+  echo "run.sh: adding the demo driver key $ddhal"
+  for value in AntiAlias=1 Break=0 DitherInit=1 EnableKatmai=0 Palette=1; do
+    "$wine" reg add "$ddhal" /v "${value%=*}" /t REG_SZ /d "${value#*=}" /f >/dev/null
+  done
+fi
+
+exe=$build/bin/corvane.exe
+if [ -z "$headless" ]; then
+  echo "run.sh: starting $exe on $DISPLAY"
+  "$wine" "$exe"
+  exit 0
+fi
+
+# Headless: without a window manager, unmanaged windows avoid Wine's waits.
+"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+"$wine" "$exe" &
+shot=${CORVANE_SHOT:-$PWD/build/corvane.png}
+for _ in $(seq 100); do   # up to 20 s for the dialog to show and paint
+  geometry=$(xwininfo -name "Corvane 1.1" 2>/dev/null |
+             awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
+                  /Width:/{w=$2} /Height:/{h=$2} END{if (w) print w "x" h "+" x "+" y}')
+  if [ -n "$geometry" ]; then
+    xwd -root -silent | convert xwd:- -crop "$geometry" +repage "$shot"
+    colours=$(convert "$shot" -format %k info: 2>/dev/null)
+    [ "${colours:-0}" -gt 4 ] && { echo "run.sh: screenshot of the dialog saved as $shot"; exit 0; }
+  fi
+  sleep 0.2
+done
+echo "run.sh: the dialog did not appear within 20 s" >&2
+exit 1
