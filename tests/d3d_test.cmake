@@ -1,3 +1,9 @@
 # The Direct3D test window: its scene rules, its drawing under Wine, and the
 # test started from the dialog.
-corvane_add_test(d3d_test_scene_tests SOURCES d3d_test_scene_test.cpp ../app/scene.cpp)
+corvane_add_test(d3d_test_scene_tests SOURCES d3d_test_scene_test.cpp LIBS corvane_app)
+corvane_add_test(d3d_test_resources_tests
+  SOURCES d3d_test_resources_test.cpp d3d_test_resources.cpp
+  LIBS psapi gdi32)
+corvane_add_test(d3d_test_window_tests
+  SOURCES d3d_test_window_test.cpp d3d_test_window_support.cpp d3d_test_resources.cpp
+  LIBS corvane_app psapi gdi32)
