@@ -1,0 +1,5 @@
+# DXMgr enumerations against Wine's real DirectDraw and Direct3D, and against
+# the fake where Wine cannot be made to fail.
+corvane_add_test(dxmgr_enum_tests
+  SOURCES dxmgr_enum_test.cpp dxmgr_enum_cursor_test.cpp dxmgr_enum_fake_test.cpp dxmgr_enum_support.cpp
+  LIBS dxmgr fake_directdraw)
