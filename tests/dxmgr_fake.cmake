@@ -8,3 +8,8 @@ add_library(fake_directdraw STATIC
 target_link_libraries(fake_directdraw PUBLIC ole32 uuid dxguid)
 
 corvane_add_test(fake_directdraw_tests SOURCES fake_directdraw_test.cpp LIBS fake_directdraw)
+
+corvane_add_test(dxmgr_fake_tests
+  SOURCES dxmgr_fake_test_initialize.cpp dxmgr_fake_test_enable.cpp dxmgr_fake_test_enable_failures.cpp
+          dxmgr_fake_test_frame.cpp dxmgr_test_support.cpp
+  LIBS dxmgr fake_directdraw)
