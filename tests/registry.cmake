@@ -3,3 +3,4 @@ corvane_add_test(registry_alloc_failure_tests SOURCES registry_alloc_failure_tes
 corvane_add_test(registry_value_tests SOURCES registry_value_test.cpp LIBS registry)
 corvane_add_test(registry_iterator_tests SOURCES registry_iterator_test.cpp LIBS registry)
 corvane_add_test(registry_maintenance_tests SOURCES registry_maintenance_test.cpp LIBS registry)
+corvane_add_test(registry_iterator_race_tests SOURCES registry_iterator_race_test.cpp import_patch.cpp LIBS registry)

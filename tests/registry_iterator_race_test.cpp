@@ -1,0 +1,112 @@
+// Entries that vanish between a step's ERROR_MORE_DATA and its re-query: the
+// walk must end instead of showing the previous entry again. The system gives
+// this only in a race, so the enumeration call is replaced for these tests.
+#include <gtest/gtest.h>
+#include <windows.h>
+#include <string>
+#include <vector>
+#include "registry/registry_key.h"
+#include "tests/import_patch.h"
+#include "tests/registry_test_support.h"
+#include "tests/scratch_key.h"
+
+using Quarnell::CRegistryKey;
+
+namespace {
+// What the replaced call does once, on its next use: remove these entries,
+// then answer ERROR_MORE_DATA as if the entry had grown meanwhile.
+std::vector<std::string> g_removeOnNextCall;
+HKEY g_removeFrom = nullptr;
+int g_calls = 0;
+
+void RemoveEntries(bool subkeys)
+{
+    for (const std::string& name : g_removeOnNextCall) {
+        if (subkeys)
+            RegDeleteKeyA(g_removeFrom, name.c_str());
+        else
+            RegDeleteValueA(g_removeFrom, name.c_str());
+    }
+    g_removeOnNextCall.clear();
+}
+
+decltype(&RegEnumValueA) g_realEnumValue = nullptr;
+decltype(&RegEnumKeyExA) g_realEnumKey = nullptr;
+
+LONG WINAPI RacingEnumValue(HKEY hKey, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPDWORD type,
+                            LPBYTE data, LPDWORD dataSize)
+{
+    ++g_calls;
+    if (!g_removeOnNextCall.empty()) {
+        RemoveEntries(false);
+        return ERROR_MORE_DATA;
+    }
+    return g_realEnumValue(hKey, index, name, nameSize, reserved, type, data, dataSize);
+}
+
+LONG WINAPI RacingEnumKey(HKEY hKey, DWORD index, LPSTR name, LPDWORD nameSize, LPDWORD reserved, LPSTR className,
+                          LPDWORD classSize, PFILETIME lastWrite)
+{
+    ++g_calls;
+    if (!g_removeOnNextCall.empty()) {
+        RemoveEntries(true);
+        return ERROR_MORE_DATA;
+    }
+    return g_realEnumKey(hKey, index, name, nameSize, reserved, className, classSize, lastWrite);
+}
+}  // namespace
+
+TEST(RegistryIteratorRace, ValueWalkEndsWhenEveryValueVanishedDuringAStep)
+{
+    ScratchKey scratch;
+    scratch.SetString("a", "1");
+    scratch.SetString("b", "2");
+    ImportPatch patch("advapi32.dll", "RegEnumValueA", reinterpret_cast<void*>(&RacingEnumValue));
+    ASSERT_TRUE(patch.Installed());
+    g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(patch.Original());
+    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+
+    auto it = key.BeginValueIteration();
+    ASSERT_STREQ("a", it.GetName());
+    g_removeFrom = scratch.Handle();
+    g_removeOnNextCall = {"a", "b"};
+    ++it;
+    EXPECT_TRUE(it == key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
+}
+
+TEST(RegistryIteratorRace, ValueWalkEndsWhenTheEntriesLeftLieBeforeTheIndex)
+{
+    ScratchKey scratch;
+    scratch.SetString("a", "1");
+    scratch.SetString("b", "2");
+    ImportPatch patch("advapi32.dll", "RegEnumValueA", reinterpret_cast<void*>(&RacingEnumValue));
+    ASSERT_TRUE(patch.Installed());
+    g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(patch.Original());
+    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+
+    auto it = key.BeginValueIteration();
+    g_removeFrom = scratch.Handle();
+    g_removeOnNextCall = {"b"};
+    g_calls = 0;
+    ++it;
+    EXPECT_TRUE(it == key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
+    EXPECT_LE(g_calls, 2) << "the step kept asking for an entry that is gone";
+}
+
+TEST(RegistryIteratorRace, SubkeyWalkEndsWhenEverySubkeyVanishedDuringAStep)
+{
+    ScratchKey scratch;
+    RegCloseKey(scratch.CreateSubkey("a"));
+    RegCloseKey(scratch.CreateSubkey("b"));
+    ImportPatch patch("advapi32.dll", "RegEnumKeyExA", reinterpret_cast<void*>(&RacingEnumKey));
+    ASSERT_TRUE(patch.Installed());
+    g_realEnumKey = reinterpret_cast<decltype(&RegEnumKeyExA)>(patch.Original());
+    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+
+    auto it = key.BeginSubkeyIteration();
+    ASSERT_STREQ("a", it.GetName());
+    g_removeFrom = scratch.Handle();
+    g_removeOnNextCall = {"a", "b"};
+    ++it;
+    EXPECT_TRUE(it == key.EndSubkeyIteration()) << "still positioned on \"" << it.GetName() << "\"";
+}
