@@ -7,3 +7,7 @@ corvane_add_test(d3d_test_resources_tests
 corvane_add_test(d3d_test_window_tests
   SOURCES d3d_test_window_test.cpp d3d_test_window_support.cpp d3d_test_resources.cpp
   LIBS corvane_app psapi gdi32)
+corvane_add_test(d3d_test_dialog_tests
+  SOURCES d3d_test_dialog_test.cpp
+  LIBS app_test_support dialog_driver gdi32)
+add_dependencies(d3d_test_dialog_tests corvane)

@@ -1,0 +1,324 @@
+// The Direct3D test started from corvane.exe's dialog, driven as a user would:
+// the save question, the test window, its end, a second press, and a machine
+// without DirectDraw.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <memory>
+
+#include "app/resource.h"
+#include "tests/app_ddhal_key.h"
+#include "tests/dialog_driver.h"
+
+namespace {
+
+const char DIALOG_CAPTION[] = "Corvane 1.1";
+const char TEST_WINDOW[] = "Direct3D Test";
+const char D3D_ERROR_TEXT[] =
+    "Couldn't init Direct3D in a window.\nMake sure you have the latest display drivers!";
+const DWORD WINDOW_TIMEOUT_MS = 20000;
+
+StoredValue Sz(const char* text)
+{
+    return StoredValue{REG_SZ, std::string(text, std::strlen(text) + 1)};
+}
+
+// Wine reads a program's DLL overrides from this key when it loads the DLL;
+// the environment of a child started from a Wine process is not used.
+class DdrawDisabledForCorvane {
+public:
+    DdrawDisabledForCorvane()
+    {
+        HKEY key = nullptr;
+        m_ok = RegCreateKeyExA(HKEY_CURRENT_USER, KEY_PATH, 0, nullptr, 0, KEY_SET_VALUE, nullptr,
+                               &key, nullptr) == ERROR_SUCCESS &&
+               RegSetValueExA(key, "ddraw", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1) ==
+                   ERROR_SUCCESS;
+        if (key)
+            RegCloseKey(key);
+    }
+    ~DdrawDisabledForCorvane()
+    {
+        RegDeleteKeyA(HKEY_CURRENT_USER, KEY_PATH);
+        RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\corvane.exe");
+    }
+    bool Ok() const { return m_ok; }
+
+private:
+    static constexpr const char* KEY_PATH = "Software\\Wine\\AppDefaults\\corvane.exe\\DllOverrides";
+    bool m_ok = false;
+};
+
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::vector<int> buttons;
+};
+
+std::string Show(const SeenBox& box)
+{
+    std::string ids;
+    for (int id : box.buttons)
+        ids += " " + std::to_string(id);
+    return "caption \"" + box.caption + "\" text \"" + box.text + "\" buttons" + ids;
+}
+
+// The client area's pixels, read through GDI.
+std::vector<DWORD> ClientSnapshot(HWND window)
+{
+    RECT client{};
+    GetClientRect(window, &client);
+    std::vector<DWORD> pixels;
+    if (client.right <= 0 || client.bottom <= 0)
+        return pixels;
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = client.right;
+    info.bmiHeader.biHeight = -client.bottom;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC windowDc = GetDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+        BitBlt(memoryDc, 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY);
+        GdiFlush();
+        const DWORD* source = static_cast<const DWORD*>(bits);
+        pixels.assign(source, source + static_cast<size_t>(client.right) * client.bottom);
+        SelectObject(memoryDc, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return pixels;
+}
+
+bool HasColouredPixels(const std::vector<DWORD>& pixels)
+{
+    int lit = 0;
+    for (DWORD pixel : pixels)
+        lit += (pixel & 0x00FFFFFF) != 0;
+    return lit > 100;
+}
+
+class Direct3DTestFromDialog : public ::testing::Test {
+protected:
+    HWND StartToDialog()
+    {
+        m_program = std::make_unique<RunningProgram>(FileBesideThisProgram("corvane.exe"));
+        EXPECT_TRUE(m_program->Started()) << "CreateProcess failed: " << m_program->StartError();
+        if (!m_program->Started())
+            return nullptr;
+        HWND dialog = m_program->WaitForDialog(DIALOG_CAPTION);
+        EXPECT_TRUE(dialog) << "no dialog; open dialogs: " << OpenDialogs();
+        return dialog;
+    }
+
+    std::string OpenDialogs()
+    {
+        std::string list;
+        for (HWND window : m_program->VisibleDialogs())
+            list += "[" + WindowText(window) + ": " + MessageBoxText(window) + "] ";
+        return list.empty() ? "none" : list;
+    }
+
+    // The program's "Direct3D Test" window, visible or not; null if none.
+    HWND TestWindow() const
+    {
+        HWND found = nullptr;
+        HWND window = nullptr;
+        while ((window = FindWindowExA(nullptr, window, TEST_WINDOW, TEST_WINDOW)) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid == m_program->ProcessId())
+                found = window;
+        }
+        return found;
+    }
+
+    HWND WaitForVisibleTestWindow()
+    {
+        HWND window = nullptr;
+        WaitUntil([&] { return (window = TestWindow()) != nullptr && IsWindowVisible(window); },
+                  WINDOW_TIMEOUT_MS);
+        EXPECT_TRUE(window && IsWindowVisible(window)) << "no test window; open dialogs: " << OpenDialogs();
+        return window && IsWindowVisible(window) ? window : nullptr;
+    }
+
+    // The window goes on drawing: its picture changes as the triangle turns.
+    bool KeepsDrawing(HWND window)
+    {
+        std::vector<DWORD> first;
+        if (!WaitUntil([&] { return HasColouredPixels(first = ClientSnapshot(window)); }, 10000))
+            return false;
+        return WaitUntil([&] { return ClientSnapshot(window) != first; }, 10000);
+    }
+
+    void CloseTestWindow(HWND window)
+    {
+        PostMessageA(window, WM_CLOSE, 0, 0);
+        EXPECT_TRUE(WaitUntil([&] { return !IsWindow(window); }, WINDOW_TIMEOUT_MS))
+            << "the test window did not close";
+    }
+
+    // Waits for the next message box, reads it, and answers with buttonId.
+    SeenBox AnswerBox(int buttonId)
+    {
+        SeenBox seen;
+        HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
+        EXPECT_TRUE(box) << "no message box; open dialogs: " << OpenDialogs();
+        if (!box)
+            return seen;
+        seen = SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)};
+        EXPECT_TRUE(Answer(box, buttonId)) << "could not answer " << buttonId << ": " << Show(seen);
+        return seen;
+    }
+
+    void ExpectSaveQuestion(const SeenBox& seen)
+    {
+        EXPECT_EQ("Save changes?", seen.caption) << Show(seen);
+        EXPECT_EQ("Save changes before proceeding?", seen.text) << Show(seen);
+        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), seen.buttons) << Show(seen);
+    }
+
+    void ExpectD3DError(const SeenBox& seen)
+    {
+        EXPECT_EQ("D3D Error", seen.caption) << Show(seen);
+        EXPECT_EQ(D3D_ERROR_TEXT, seen.text) << Show(seen);
+        EXPECT_EQ(std::vector<int>{IDOK}, seen.buttons) << Show(seen);
+    }
+
+    // The dialog is still there and still answers: Cancel ends the program.
+    void CancelAndExpectExitZero(HWND dialog)
+    {
+        ASSERT_TRUE(IsWindow(dialog) && IsWindowVisible(dialog)) << "the dialog went away";
+        Click(dialog, IDCANCEL);
+        SeenBox bye = AnswerBox(IDOK);
+        EXPECT_EQ("Bye", bye.caption) << Show(bye);
+        DWORD exitCode = 1;
+        ASSERT_TRUE(m_program->WaitForExit(15000, exitCode)) << "open dialogs: " << OpenDialogs();
+        EXPECT_EQ(0u, exitCode);
+    }
+
+    std::unique_ptr<RunningProgram> m_program;
+};
+
+}  // namespace
+
+TEST_F(Direct3DTestFromDialog, NoStartsTheTestWithoutWritingAndClosingReturnsToTheDialog)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", "0");
+    const StoredValues before = key.ReadAll();
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_DITHERINIT);
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_DITHERINIT) == BST_CHECKED; }, 5000));
+
+    for (int round = 0; round < 2; ++round) {
+        Click(dialog, IDC_TEST_TRIANGLE);
+        ExpectSaveQuestion(AnswerBox(IDNO));
+        HWND window = WaitForVisibleTestWindow();
+        ASSERT_TRUE(window) << "round " << round;
+        EXPECT_TRUE(KeepsDrawing(window)) << "round " << round;
+        EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+        CloseTestWindow(window);
+        EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(DIALOG_CAPTION) == dialog; },
+                              5000))
+            << "round " << round << ": the dialog is gone; open dialogs: " << OpenDialogs();
+        EXPECT_EQ(BST_CHECKED, CheckState(dialog, IDC_DITHERINIT)) << "round " << round;
+    }
+    CancelAndExpectExitZero(dialog);
+    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+}
+
+TEST_F(Direct3DTestFromDialog, YesSavesBeforeTheTestStarts)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", nullptr);
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_DITHERINIT);
+    Click(dialog, IDC_BREAK);
+    ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_BREAK) == BST_CHECKED; }, 5000));
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDYES));
+    HWND window = WaitForVisibleTestWindow();
+    ASSERT_TRUE(window);
+    const StoredValues expected{{"AntiAlias", Sz("1")}, {"Break", Sz("1")}, {"DitherInit", Sz("1")},
+                                {"EnableKatmai", Sz("0")}, {"Palette", Sz("1")}};
+    EXPECT_EQ(expected, key.ReadAll()) << Describe(key.ReadAll());
+    CloseTestWindow(window);
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Direct3DTestFromDialog, SecondPressAsksAgainThenReportsD3DErrorWhileTheFirstRuns)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", "0");
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDNO));
+    HWND first = WaitForVisibleTestWindow();
+    ASSERT_TRUE(first);
+
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDNO));
+    HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
+    ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
+    ExpectD3DError(SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)});
+    EXPECT_EQ(first, TestWindow()) << "a second test window appeared";
+    EXPECT_TRUE(KeepsDrawing(first)) << "the first test stopped while the error was up";
+    EXPECT_TRUE(Answer(box, IDOK));
+
+    EXPECT_TRUE(KeepsDrawing(first)) << "the first test stopped after the error";
+    CloseTestWindow(first);
+    EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(DIALOG_CAPTION) == dialog; }, 5000));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Direct3DTestFromDialog, ClosingTheTestWhileAMessageBoxIsUpLeavesTheBoxOpen)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", "0");
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDNO));
+    HWND window = WaitForVisibleTestWindow();
+    ASSERT_TRUE(window);
+
+    Click(dialog, IDC_ABOUT);
+    HWND about = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
+    ASSERT_TRUE(about) << "no About box; open dialogs: " << OpenDialogs();
+    ASSERT_EQ("About", WindowText(about));
+    CloseTestWindow(window);
+    // The closed test must not take the About box (or the dialog) with it.
+    EXPECT_FALSE(WaitUntil([&] { return !IsWindow(about); }, 1500)) << "the About box closed";
+    EXPECT_TRUE(Answer(about, IDOK));
+    CancelAndExpectExitZero(dialog);
+}
+
+TEST_F(Direct3DTestFromDialog, WithoutDirectDrawTheWindowNeverShowsAndD3DErrorAppears)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", "0");
+    DdrawDisabledForCorvane disabled;
+    ASSERT_TRUE(disabled.Ok());
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDNO));
+    HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
+    ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
+    ExpectD3DError(SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)});
+    EXPECT_EQ(nullptr, TestWindow()) << "a test window exists while the error is up";
+    // The box stays until the user answers it.
+    EXPECT_FALSE(WaitUntil([&] { return !IsWindow(box); }, 1000)) << "the D3D Error box closed by itself";
+    EXPECT_TRUE(Answer(box, IDOK));
+    CancelAndExpectExitZero(dialog);
+}
