@@ -2,6 +2,14 @@
 
 namespace Quarnell {
 
+// Passing a key by value costs one pointer and one interlocked increment.
+static_assert(sizeof(CRegistryKey) == sizeof(void*), "a key is one pointer");
+#if !defined(_WIN64)
+static_assert(sizeof(CWin32Exception) == 12, "table pointer, where-string, code");
+static_assert(sizeof(CCountedRegKey) == 12, "table pointer, handle, count");
+static_assert(sizeof(CRegistryKey::Value) == 20, "name, type, data, length, text");
+#endif
+
 CRegistryKey::CRegistryKey(HKEY hKey) : m_pKey(NewCCountedRegKey(hKey, true)) {}
 
 CRegistryKey::CRegistryKey(LPCSTR machineName, HKEY hKey) : m_pKey(nullptr)

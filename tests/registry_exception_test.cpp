@@ -68,3 +68,60 @@ TEST(RegistryException, DerivedExceptionsKeepWhereAndCodeWhenCaughtAsBase)
     }
     EXPECT_TRUE(caughtAsKeyException);
 }
+
+namespace {
+struct BoxSearch {
+    std::string text;
+    bool handIcon = false;
+};
+
+BOOL CALLBACK InspectBoxChild(HWND child, LPARAM context)
+{
+    auto* search = reinterpret_cast<BoxSearch*>(context);
+    char className[32] = {};
+    GetClassNameA(child, className, sizeof className);
+    if (_stricmp(className, "Static") != 0)
+        return TRUE;
+    if ((GetWindowLongA(child, GWL_STYLE) & SS_TYPEMASK) == SS_ICON) {
+        HICON icon = reinterpret_cast<HICON>(SendMessageA(child, STM_GETICON, 0, 0));
+        search->handIcon = search->handIcon || icon == LoadIconA(nullptr, IDI_HAND);
+    } else {
+        char text[512] = {};
+        GetWindowTextA(child, text, sizeof text);
+        if (text[0])
+            search->text = text;
+    }
+    return TRUE;
+}
+
+DWORD WINAPI ShowBox(void* context)
+{
+    static_cast<const CRegistryKey::Exception*>(context)->ShowMessageBox(nullptr);
+    return 0;
+}
+}  // namespace
+
+TEST(RegistryException, ShowMessageBoxShowsTheTextUnderTheWhereStringWithTheStopIcon)
+{
+    const CRegistryKey::Exception error("CRegistryKey::FlushKey()", ERROR_FILE_NOT_FOUND);
+    const std::string expectedText = FormatErrorMessage(ERROR_FILE_NOT_FOUND);
+    HANDLE shower = CreateThread(nullptr, 0, ShowBox, const_cast<CRegistryKey::Exception*>(&error), 0, nullptr);
+    ASSERT_NE(nullptr, shower);
+
+    HWND box = nullptr;
+    const ULONGLONG deadline = GetTickCount64() + 10000;
+    while (!box && GetTickCount64() < deadline) {
+        box = FindWindowA("#32770", "CRegistryKey::FlushKey()");
+        if (!box)
+            WaitForSingleObject(shower, 20);
+    }
+    ASSERT_NE(nullptr, box) << "no box captioned with the where-string appeared";
+    BoxSearch search;
+    EnumChildWindows(box, InspectBoxChild, reinterpret_cast<LPARAM>(&search));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(shower, 10000)) << "the box did not close";
+    CloseHandle(shower);
+
+    EXPECT_EQ(expectedText, search.text);
+    EXPECT_TRUE(search.handIcon) << "the box shows no stop icon";
+}
