@@ -9,3 +9,10 @@ corvane_add_test(dxmgr_checks_tests
 corvane_add_test(dxmgr_units_tests
   SOURCES dxmgr_units_test.cpp
   LIBS dxmgr)
+# Without ddraw.dll: the environment disables the library for this program
+# (the prefix is already booted, so the usual mscoree/mshtml overrides are
+# not needed here; a ";" would split the CTest property).
+corvane_add_test(dxmgr_noddraw_tests
+  SOURCES dxmgr_noddraw_test.cpp
+  LIBS dxmgr)
+set_tests_properties(dxmgr_noddraw_tests PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=ddraw=d")
