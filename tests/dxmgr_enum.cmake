@@ -3,3 +3,8 @@
 corvane_add_test(dxmgr_enum_tests
   SOURCES dxmgr_enum_test.cpp dxmgr_enum_cursor_test.cpp dxmgr_enum_fake_test.cpp dxmgr_enum_support.cpp
   LIBS dxmgr fake_directdraw)
+
+# Refused heap blocks; a program of its own because it replaces its HeapAlloc import.
+corvane_add_test(dxmgr_enum_alloc_tests
+  SOURCES dxmgr_enum_alloc_test.cpp heap_alloc_hook.cpp dxmgr_enum_support.cpp
+  LIBS dxmgr)
