@@ -77,6 +77,8 @@ CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIte
 
 CRegistryKey CRegistryKey::SubkeyIterator::OpenKey(REGSAM samDesired) const
 {
+    if (!m_pKey)
+        throw Exception("CRegistryKey::SubkeyIterator::OpenKey()", ERROR_NO_MORE_ITEMS);
     return CRegistryKey(KeyHandle(), GetName(), samDesired, nullptr);
 }
 

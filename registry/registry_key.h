@@ -248,8 +248,10 @@ public:
         SubkeyIterator& operator=(const SubkeyIterator& other) = default;
         ~SubkeyIterator() override = default;
 
-        LPCSTR GetName() const { return m_name.Get(); }
-        LPCSTR GetClass() const { return m_class.Get(); }
+        // Empty texts before any entry was read.
+        LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
+        LPCSTR GetClass() const { return m_class.Get() ? m_class.Get() : ""; }
+        // At the end there is no subkey to open: raises ERROR_NO_MORE_ITEMS.
         CRegistryKey OpenKey(REGSAM samDesired = KEY_ALL_ACCESS) const;
 
     private:
@@ -271,7 +273,7 @@ public:
         ValueIterator& operator=(const ValueIterator& other);
         ~ValueIterator() override;
 
-        LPCSTR GetName() const { return m_name.Get(); }
+        LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
         // Valid until the next step or the iterator's end.
         LPCSTR AsString() const;
         Value GetValue() const;

@@ -122,6 +122,11 @@ TEST(RegistryIterator, EmptyKeyBeginsAtTheEnd)
     CRegistryKey key(OpenScratchCopy(scratch.Handle()));
     EXPECT_TRUE(key.BeginValueIteration() == key.EndValueIteration());
     EXPECT_TRUE(key.BeginSubkeyIteration() == key.EndSubkeyIteration());
+    EXPECT_STREQ("", key.BeginValueIteration().GetName());
+    EXPECT_STREQ("", key.BeginValueIteration().AsString());
+    EXPECT_STREQ("", key.BeginSubkeyIteration().GetClass());
+    EXPECT_TRUE(RaisesRegistryError([&] { key.EndSubkeyIteration().OpenKey(); },
+                                    "CRegistryKey::SubkeyIterator::OpenKey()", ERROR_NO_MORE_ITEMS));
 
     // Subkeys but no values, values but no subkeys.
     RegCloseKey(scratch.CreateSubkey("child"));
