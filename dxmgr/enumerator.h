@@ -1,8 +1,8 @@
 #pragma once
 // The cursor and COM plumbing that the three enumerator kinds share. Each kind
-// (Derived) owns its records and says how to free them and how to fill a clone;
-// everything a caller sees move (Next, Skip, Reset, Clone, reference count)
-// lives here once.
+// (Derived) owns its records and offers Records(), RecordCount(),
+// FreeRecords() and FillCloneOf(source); everything a caller sees move (Next,
+// Skip, Reset, Clone, reference count) lives here once.
 //
 // An enumerator holds a private snapshot: it keeps no reference to the DXMgr
 // object, so it outlives any change of that object's state.
