@@ -64,6 +64,20 @@ if [ -z "$headless" ]; then
   exit 0
 fi
 
+# With CORVANE_TEST_SHOT=FILE.png, also starts the Direct3D test from the
+# dialog and saves a screenshot of its window there.
+test_window_shot() {
+  [ -n "${CORVANE_TEST_SHOT:-}" ] || return 0
+  cmake --build "$build" --target d3d_test_shot >/dev/null || return 1
+  local bmp status
+  bmp=$(mktemp /tmp/corvane-d3d.XXXXXX.bmp)
+  "$wine" "$build/bin/d3d_test_shot.exe" "$bmp" && convert "$bmp" "$CORVANE_TEST_SHOT" &&
+    echo "run.sh: screenshot of the Direct3D test window saved as $CORVANE_TEST_SHOT"
+  status=$?
+  rm -f "$bmp"
+  return $status
+}
+
 # Headless: without a window manager, unmanaged windows avoid Wine's waits.
 "$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 "$wine" "$exe" &
@@ -75,7 +89,7 @@ for _ in $(seq 100); do   # up to 20 s for the dialog to show and paint
   if [ -n "$geometry" ]; then
     xwd -root -silent | convert xwd:- -crop "$geometry" +repage "$shot"
     colours=$(convert "$shot" -format %k info: 2>/dev/null)
-    [ "${colours:-0}" -gt 4 ] && { echo "run.sh: screenshot of the dialog saved as $shot"; exit 0; }
+    [ "${colours:-0}" -gt 4 ] && { echo "run.sh: screenshot of the dialog saved as $shot"; test_window_shot; exit $?; }
   fi
   sleep 0.2
 done

@@ -11,3 +11,7 @@ corvane_add_test(d3d_test_dialog_tests
   SOURCES d3d_test_dialog_test.cpp
   LIBS app_test_support dialog_driver gdi32)
 add_dependencies(d3d_test_dialog_tests corvane)
+
+# run.sh's helper for a screenshot of the test window (not a test).
+add_executable(d3d_test_shot d3d_test_shot.cpp)
+target_link_libraries(d3d_test_shot PRIVATE dialog_driver gdi32)
