@@ -11,5 +11,6 @@ corvane_add_test(fake_directdraw_tests SOURCES fake_directdraw_test.cpp LIBS fak
 
 corvane_add_test(dxmgr_fake_tests
   SOURCES dxmgr_fake_test_initialize.cpp dxmgr_fake_test_enable.cpp dxmgr_fake_test_enable_failures.cpp
-          dxmgr_fake_test_frame.cpp dxmgr_fake_test_options.cpp dxmgr_test_support.cpp
+          dxmgr_fake_test_frame.cpp dxmgr_fake_test_options.cpp dxmgr_fake_test_references.cpp
+          dxmgr_test_support.cpp
   LIBS dxmgr fake_directdraw)
