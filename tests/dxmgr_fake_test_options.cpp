@@ -125,6 +125,33 @@ TEST_F(EnableOptionsThroughFake, DeviceCapsComeFromTheChosenDevicesOwnDescriptio
     EXPECT_EQ(0x1234u, caps.dwMaxBufferSize);
 }
 
+class EnablePlanesRefused : public DXMgrWithFakeDirectX,
+                            public ::testing::WithParamInterface<std::pair<float, float>> {};
+
+// Planes that would divide by zero in the projection are refused before
+// DirectDraw is touched, and the manager stays as it was.
+TEST_P(EnablePlanesRefused, BeforeAnyDirectXCall) {
+    ASSERT_EQ(S_OK, Initialize());
+    DXMGRENABLE enable = EnableRecord(kWindowed3D);
+    enable.dvNear = GetParam().first;
+    enable.dvFar = GetParam().second;
+    DebugOutputCapture output;
+    HRESULT hr = manager->Enable(&enable);
+
+    EXPECT_EQ(E_INVALIDARG, hr) << Hex(hr);
+    ASSERT_EQ(1u, output.Lines().size()) << output.Text();
+    EXPECT_EQ(0u, output.Lines()[0].rfind("DXMgr: Enable: ", 0)) << output.Text();
+    EXPECT_THAT(fake.Calls(), IsEmpty());
+
+    enable = EnableRecord(kWindowed3D);
+    hr = manager->Enable(&enable);
+    EXPECT_EQ(S_OK, hr) << Hex(hr);
+}
+
+INSTANTIATE_TEST_SUITE_P(ZeroOrEqual, EnablePlanesRefused,
+                         ::testing::Values(std::make_pair(1.0f, 1.0f), std::make_pair(1.0f, 0.0f),
+                                           std::make_pair(0.0f, 0.0f)));
+
 // ---------------------------------------------------------------- DXMgrCreate's probe
 
 class CreateThroughFake : public ::testing::Test {
