@@ -15,3 +15,7 @@ add_dependencies(d3d_test_dialog_tests corvane)
 # run.sh's helper for a screenshot of the test window (not a test).
 add_executable(d3d_test_shot d3d_test_shot.cpp)
 target_link_libraries(d3d_test_shot PRIVATE dialog_driver gdi32)
+
+corvane_add_test(d3d_test_fake_tests
+  SOURCES d3d_test_fake_test.cpp d3d_test_window_support.cpp
+  LIBS corvane_app fake_directdraw)
