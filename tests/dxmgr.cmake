@@ -16,3 +16,10 @@ corvane_add_test(dxmgr_noddraw_tests
   SOURCES dxmgr_noddraw_test.cpp
   LIBS dxmgr)
 set_tests_properties(dxmgr_noddraw_tests PROPERTIES ENVIRONMENT "WINEDLLOVERRIDES=ddraw=d")
+# Full-screen modes need a Wine virtual desktop, which the program runs in.
+add_executable(dxmgr_fullscreen_tests dxmgr_fullscreen_test.cpp dxmgr_test_support.cpp)
+target_link_libraries(dxmgr_fullscreen_tests PRIVATE test_support gtest_main gmock dxmgr)
+add_test(NAME dxmgr_fullscreen_tests
+         COMMAND ${CMAKE_SOURCE_DIR}/tests/dxmgr_desktop_run.sh ${CORVANE_WINE_ARCH}
+                 $<TARGET_FILE:dxmgr_fullscreen_tests>)
+set_tests_properties(dxmgr_fullscreen_tests PROPERTIES TIMEOUT 600)
