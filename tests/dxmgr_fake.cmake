@@ -14,3 +14,8 @@ corvane_add_test(dxmgr_fake_tests
           dxmgr_fake_test_frame.cpp dxmgr_fake_test_options.cpp dxmgr_fake_test_references.cpp
           dxmgr_test_support.cpp
   LIBS dxmgr fake_directdraw)
+
+# Refused heap blocks; a program of its own because it replaces its HeapAlloc import.
+corvane_add_test(dxmgr_fake_alloc_tests
+  SOURCES dxmgr_fake_test_alloc.cpp heap_alloc_hook.cpp dxmgr_test_support.cpp
+  LIBS dxmgr fake_directdraw)
