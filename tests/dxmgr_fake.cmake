@@ -1,7 +1,9 @@
 # DXMgr through a scripted stand-in for DirectDraw and Direct3D.
 add_library(fake_directdraw STATIC
   fake_directdraw.cpp
+  fake_directdraw_formats.cpp
   fake_ddraw_object.cpp
+  fake_d3d_object.cpp
   fake_ddraw_surface.cpp
   fake_d3d_device.cpp
 )

@@ -1,51 +1,28 @@
 #include "tests/fake_ddraw_object.h"
 
-#include "tests/fake_d3d_device.h"
+#include "tests/fake_ddraw_core.h"
 #include "tests/fake_ddraw_surface.h"
-#include "tests/fake_object.h"
+
+HRESULT DirectDrawInterface::Query(REFIID riid, void** ppv) {
+    size_t call;
+    HRESULT hr = Enter("QueryInterface", GuidName(&riid), &call);
+    if (!ppv) return m_fake.Returns(call, E_POINTER);
+    *ppv = nullptr;
+    if (FAILED(hr)) return hr;
+    FakeObject* target = nullptr;
+    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw))
+        target = m_core.dd1;
+    else if (IsEqualGUID(riid, IID_IDirectDraw4))
+        target = m_core.dd4;
+    else if (IsEqualGUID(riid, IID_IDirect3D3))
+        target = m_core.d3d;
+    if (!target) return m_fake.Returns(call, E_NOINTERFACE);
+    target->HandOut();
+    *ppv = target->Interface();
+    return S_OK;
+}
 
 namespace {
-
-class DirectDraw1;
-class DirectDraw4;
-class Direct3D3;
-
-// What the interfaces of one DirectDraw object share.
-struct DirectDrawCore {
-    int number = 0;
-    bool initialized = false;
-    DirectDraw1* dd1 = nullptr;
-    DirectDraw4* dd4 = nullptr;
-    Direct3D3* d3d = nullptr;
-};
-
-// One interface of the DirectDraw object, counted on its own as DirectDraw counts them.
-class DirectDrawInterface : public FakeObject {
-public:
-    DirectDrawInterface(FakeDirectX& fake, const char* interfaceName, DirectDrawCore& core)
-        : FakeObject(fake, interfaceName, std::string(), 0), m_core(core) {}
-
-    std::string LedgerName() const override {
-        return InterfaceName() + " of DirectDraw object " + std::to_string(m_core.number);
-    }
-
-protected:
-    HRESULT Query(REFIID riid, void** ppv);
-    // Everything but Initialize and the IUnknown methods needs an initialised object.
-    HRESULT Guard(size_t call) {
-        return m_core.initialized ? S_OK : m_fake.Returns(call, DDERR_NOTINITIALIZED);
-    }
-
-    DirectDrawCore& m_core;
-};
-
-#define DIRECTDRAW_IUNKNOWN(IFACE)                                          \
-    STDMETHOD(QueryInterface)(REFIID riid, void** ppv) override {           \
-        return Query(riid, ppv);                                            \
-    }                                                                       \
-    STDMETHOD_(ULONG, AddRef)() override { return DoAddRef(); }            \
-    STDMETHOD_(ULONG, Release)() override { return DoRelease(); }          \
-    void* Interface() override { return static_cast<IFACE*>(this); }
 
 class DirectDraw1 : public IDirectDraw, public DirectDrawInterface {
 public:
@@ -107,43 +84,6 @@ public:
     STDMETHOD(TestCooperativeLevel)() override FAKE_NOTIMPL(TestCooperativeLevel)
     STDMETHOD(GetDeviceIdentifier)(LPDDDEVICEIDENTIFIER, DWORD) override FAKE_NOTIMPL(GetDeviceIdentifier)
 };
-
-class Direct3D3 : public IDirect3D3, public DirectDrawInterface {
-public:
-    Direct3D3(FakeDirectX& fake, DirectDrawCore& core) : DirectDrawInterface(fake, "IDirect3D3", core) {}
-
-    DIRECTDRAW_IUNKNOWN(IDirect3D3)
-
-    STDMETHOD(EnumDevices)(LPD3DENUMDEVICESCALLBACK callback, void* context) override;
-    STDMETHOD(CreateLight)(struct IDirect3DLight**, IUnknown*) override FAKE_NOTIMPL(CreateLight)
-    STDMETHOD(CreateMaterial)(struct IDirect3DMaterial3**, IUnknown*) override FAKE_NOTIMPL(CreateMaterial)
-    STDMETHOD(CreateViewport)(struct IDirect3DViewport3** viewport, IUnknown* outer) override;
-    STDMETHOD(FindDevice)(D3DFINDDEVICESEARCH*, D3DFINDDEVICERESULT*) override FAKE_NOTIMPL(FindDevice)
-    STDMETHOD(CreateDevice)(REFCLSID guid, IDirectDrawSurface4* surface, struct IDirect3DDevice3** device,
-                            IUnknown* outer) override;
-    STDMETHOD(CreateVertexBuffer)(D3DVERTEXBUFFERDESC*, struct IDirect3DVertexBuffer**, DWORD, IUnknown*) override FAKE_NOTIMPL(CreateVertexBuffer)
-    STDMETHOD(EnumZBufferFormats)(REFCLSID guid, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) override;
-    STDMETHOD(EvictManagedTextures)() override FAKE_NOTIMPL(EvictManagedTextures)
-};
-
-HRESULT DirectDrawInterface::Query(REFIID riid, void** ppv) {
-    size_t call;
-    HRESULT hr = Enter("QueryInterface", GuidName(&riid), &call);
-    if (!ppv) return m_fake.Returns(call, E_POINTER);
-    *ppv = nullptr;
-    if (FAILED(hr)) return hr;
-    FakeObject* target = nullptr;
-    if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw))
-        target = m_core.dd1;
-    else if (IsEqualGUID(riid, IID_IDirectDraw4))
-        target = m_core.dd4;
-    else if (IsEqualGUID(riid, IID_IDirect3D3))
-        target = m_core.d3d;
-    if (!target) return m_fake.Returns(call, E_NOINTERFACE);
-    target->HandOut();
-    *ppv = target->Interface();
-    return S_OK;
-}
 
 // ---------------------------------------------------------------- IDirectDraw4
 
@@ -290,62 +230,6 @@ HRESULT DirectDraw4::GetAvailableVidMem(LPDDSCAPS2 caps, LPDWORD total, LPDWORD 
     return S_OK;
 }
 
-// ---------------------------------------------------------------- IDirect3D3
-
-HRESULT Direct3D3::EnumDevices(LPD3DENUMDEVICESCALLBACK callback, void* context) {
-    size_t call;
-    HRESULT hr = Enter("EnumDevices", std::string(), &call);
-    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
-    if (!callback) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
-    const std::vector<FakeDevice> devices = m_fake.devices;
-    for (const FakeDevice& device : devices) {
-        GUID guid = device.guid;
-        std::string description = device.description, name = device.name;
-        D3DDEVICEDESC hardware = device.hardware, software = device.software;
-        if (callback(&guid, &description[0], &name[0], &hardware, &software, context) == D3DENUMRET_CANCEL) break;
-    }
-    return S_OK;
-}
-
-HRESULT Direct3D3::CreateViewport(struct IDirect3DViewport3** viewport, IUnknown* outer) {
-    size_t call;
-    HRESULT hr = Enter("CreateViewport", std::string(), &call);
-    if (viewport) *viewport = nullptr;
-    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
-    if (!viewport) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
-    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
-    *viewport = m_fake.Adopt(std::unique_ptr<FakeViewport>(new FakeViewport(m_fake, m_fake.UniqueLabel("viewport"))));
-    return S_OK;
-}
-
-HRESULT Direct3D3::CreateDevice(REFCLSID guid, IDirectDrawSurface4* surface, struct IDirect3DDevice3** device,
-                                IUnknown* outer) {
-    size_t call;
-    HRESULT hr = Enter("CreateDevice", GuidName(&guid) + ", " + m_fake.ObjectName(surface), &call);
-    if (device) *device = nullptr;
-    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
-    if (!device) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
-    if (outer) return m_fake.Returns(call, CLASS_E_NOAGGREGATION);
-    FakeSurface* target = AsFakeSurface(m_fake, surface);
-    if (!target || !m_fake.FindDevice(guid)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
-    if (!(target->Desc().ddsCaps.dwCaps & DDSCAPS_3DDEVICE)) return m_fake.Returns(call, DDERR_INVALIDCAPS);
-    if ((target->Desc().ddpfPixelFormat.dwFlags & DDPF_PALETTEINDEXED8) && !target->HasPalette())
-        return m_fake.Returns(call, DDERR_NOPALETTEATTACHED);
-    *device = m_fake.Adopt(std::unique_ptr<FakeDevice3>(new FakeDevice3(m_fake, m_fake.UniqueLabel("device"), guid)));
-    return S_OK;
-}
-
-HRESULT Direct3D3::EnumZBufferFormats(REFCLSID guid, LPD3DENUMPIXELFORMATSCALLBACK callback, void* context) {
-    size_t call;
-    HRESULT hr = Enter("EnumZBufferFormats", GuidName(&guid), &call);
-    if (FAILED(hr) || FAILED(hr = Guard(call))) return hr;
-    if (!callback || !m_fake.FindDevice(guid)) return m_fake.Returns(call, DDERR_INVALIDPARAMS);
-    const std::vector<DDPIXELFORMAT> formats = m_fake.zBufferFormats;
-    for (DDPIXELFORMAT format : formats)
-        if (callback(&format, context) == D3DENUMRET_CANCEL) break;
-    return S_OK;
-}
-
 }  // namespace
 
 HRESULT CreateFakeDirectDraw(FakeDirectX& fake, REFIID riid, void** ppv) {
@@ -355,7 +239,7 @@ HRESULT CreateFakeDirectDraw(FakeDirectX& fake, REFIID riid, void** ppv) {
     core.number = static_cast<int>(fake.Keep(shared));
     core.dd1 = fake.Adopt(std::unique_ptr<DirectDraw1>(new DirectDraw1(fake, core)));
     core.dd4 = fake.Adopt(std::unique_ptr<DirectDraw4>(new DirectDraw4(fake, core)));
-    core.d3d = fake.Adopt(std::unique_ptr<Direct3D3>(new Direct3D3(fake, core)));
+    core.d3d = fake.Adopt(NewFakeDirect3D3(fake, core));
 
     FakeObject* target = nullptr;
     if (IsEqualGUID(riid, IID_IUnknown) || IsEqualGUID(riid, IID_IDirectDraw))
