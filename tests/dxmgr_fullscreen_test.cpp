@@ -161,3 +161,18 @@ TEST_F(DXMgrFullScreen, EightBitMode_RefusesTheTwoDimensionalFill)
     EXPECT_EQ(Hex(hr), Hex(DXMGRERR_UNSUPPORTEDPIXELFORMAT));
     EXPECT_EQ(capture.Lines(), Lines({"DXMgr: Clear: Unsupported pixel format\n"}));
 }
+
+TEST_F(DXMgrFullScreen, ReleasingAFullScreenManager_GivesBackEveryInterface)
+{
+    TestWindow window(64, 48);
+    Ref<IDXMgr> manager(InitializedManager(window.Handle()));
+    ASSERT_TRUE(manager);
+    DXMGRENABLE enable = FullScreenEnable(window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+    ASSERT_EQ(manager->Enable(&enable), S_OK);
+    IDirectDraw4* pDD = nullptr;
+    ASSERT_EQ(manager->GetDirectDraw(&pDD), S_OK);
+
+    EXPECT_EQ(manager.Detach()->Release(), 0u);
+    // Every surface holds its DirectDraw object; none may be left behind.
+    EXPECT_EQ(pDD->Release(), 0u);
+}
