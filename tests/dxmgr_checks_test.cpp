@@ -49,6 +49,36 @@ TEST(DXMgrCreate, WrongIid_FailsWithNoInterfaceItsLineAndBalancedCom)
         CoUninitialize();
 }
 
+TEST(DXMgrCreate, ThreadInTheMultithreadedApartment_KeepsItsOwnComInitialisation)
+{
+    // DXMgr asks for a single-threaded apartment, which this thread cannot
+    // enter; its refused CoInitialize must not be "balanced" away.
+    HRESULT results[2] = {E_FAIL, E_FAIL};  // DXMgrCreate, then a second CoInitializeEx
+    HANDLE hThread = CreateThread(
+        nullptr, 0,
+        [](LPVOID pv) -> DWORD {
+            HRESULT* phr = static_cast<HRESULT*>(pv);
+            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+                return 1;
+            IDXMgr* pManager = nullptr;
+            phr[0] = DXMgrCreate(IID_IDXMgr, &pManager);
+            if (SUCCEEDED(phr[0]))
+                pManager->Release();
+            // S_FALSE: still initialised; S_OK would mean COM was torn down.
+            phr[1] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+            if (SUCCEEDED(phr[1]))
+                CoUninitialize();
+            CoUninitialize();
+            return 0;
+        },
+        results, 0, nullptr);
+    ASSERT_NE(hThread, nullptr);
+    ASSERT_EQ(WaitForSingleObject(hThread, 30000), WAIT_OBJECT_0);
+    CloseHandle(hThread);
+    EXPECT_EQ(Hex(results[0]), Hex(S_OK));
+    EXPECT_EQ(Hex(results[1]), Hex(S_FALSE)) << "the thread's own COM initialisation was undone";
+}
+
 TEST(DXMgrCreate, UnwritableOutPointer_FailsWithPointerAndItsLine)
 {
     DebugOutputCapture capture;
