@@ -31,6 +31,25 @@ T Bad(const GuardedMemory& memory)
     return static_cast<T>(memory.NoAccess());
 }
 
+// Thread body: results[0] is DXMgrCreate's result, results[1] what a second
+// CoInitializeEx returns afterwards (S_FALSE: still initialised; S_OK would
+// mean COM was torn down under the thread).
+DWORD WINAPI CreateManagerInMultithreadedApartment(LPVOID pv)
+{
+    HRESULT* results = static_cast<HRESULT*>(pv);
+    if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
+        return 1;
+    IDXMgr* pManager = nullptr;
+    results[0] = DXMgrCreate(IID_IDXMgr, &pManager);
+    if (SUCCEEDED(results[0]))
+        pManager->Release();
+    results[1] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    if (SUCCEEDED(results[1]))
+        CoUninitialize();
+    CoUninitialize();
+    return 0;
+}
+
 } // namespace
 
 TEST(DXMgrCreate, WrongIid_FailsWithNoInterfaceItsLineAndBalancedCom)
@@ -54,24 +73,7 @@ TEST(DXMgrCreate, ThreadInTheMultithreadedApartment_KeepsItsOwnComInitialisation
     // DXMgr asks for a single-threaded apartment, which this thread cannot
     // enter; its refused CoInitialize must not be "balanced" away.
     HRESULT results[2] = {E_FAIL, E_FAIL};  // DXMgrCreate, then a second CoInitializeEx
-    HANDLE hThread = CreateThread(
-        nullptr, 0,
-        [](LPVOID pv) -> DWORD {
-            HRESULT* phr = static_cast<HRESULT*>(pv);
-            if (FAILED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)))
-                return 1;
-            IDXMgr* pManager = nullptr;
-            phr[0] = DXMgrCreate(IID_IDXMgr, &pManager);
-            if (SUCCEEDED(phr[0]))
-                pManager->Release();
-            // S_FALSE: still initialised; S_OK would mean COM was torn down.
-            phr[1] = CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-            if (SUCCEEDED(phr[1]))
-                CoUninitialize();
-            CoUninitialize();
-            return 0;
-        },
-        results, 0, nullptr);
+    HANDLE hThread = CreateThread(nullptr, 0, CreateManagerInMultithreadedApartment, results, 0, nullptr);
     ASSERT_NE(hThread, nullptr);
     ASSERT_EQ(WaitForSingleObject(hThread, 30000), WAIT_OBJECT_0);
     CloseHandle(hThread);
