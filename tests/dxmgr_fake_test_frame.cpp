@@ -72,6 +72,51 @@ TEST_F(FrameThroughFake, Windowed2DClearFillsTheBackBufferInThePrimarysFormat) {
                 ElementsAre("IDirectDrawSurface4[back]::Blt((0,0,320,240), NULL, NULL, 0x1000400, fill=0x8410)"));
 }
 
+TEST_F(FrameThroughFake, Windowed2DClearTakesTheChannelsFromThePrimarysMasks) {
+    fake.desktopMode.dwBPP = 16;
+    fake.currentMode = fake.desktopMode;
+    fake.displayFormats = {FakeTextureFormat(16, 0x7C00, 0x03E0, 0x001F, 0)};
+    HRESULT hr = InitializeAndEnable(kWindowed2D);
+    ASSERT_EQ(S_OK, hr) << Hex(hr);
+    fake.ClearCalls();
+
+    D3DRECT rects[2] = {{{1}, {2}, {3}, {4}}, {{5}, {6}, {7}, {8}}};
+    hr = manager->Clear(2, rects, D3DCLEAR_TARGET, 0xFF808080, 1.0f, 0);
+    ASSERT_EQ(S_OK, hr) << Hex(hr);
+    EXPECT_THAT(fake.Calls(),
+                ElementsAre("IDirectDrawSurface4[back]::Blt((1,2,3,4), NULL, NULL, 0x1000400, fill=0x4210)",
+                            "IDirectDrawSurface4[back]::Blt((5,6,7,8), NULL, NULL, 0x1000400, fill=0x4210)"));
+}
+
+class Clear2DRefused : public DXMgrWithFakeDirectX, public ::testing::WithParamInterface<DDPIXELFORMAT> {};
+
+TEST_P(Clear2DRefused, OnAPrimaryThatIsNotPlainRgb) {
+    fake.desktopMode.dwBPP = GetParam().dwRGBBitCount;
+    fake.currentMode = fake.desktopMode;
+    fake.displayFormats = {GetParam()};
+    HRESULT hr = InitializeAndEnable(kWindowed2D);
+    ASSERT_EQ(S_OK, hr) << Hex(hr);
+    fake.ClearCalls();
+    DebugOutputCapture output;
+
+    hr = manager->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    EXPECT_EQ(DXMGRERR_UNSUPPORTEDPIXELFORMAT, hr) << Hex(hr);
+    EXPECT_THAT(output.Lines(), ElementsAre("DXMgr: Clear: Unsupported pixel format\n"));
+    EXPECT_THAT(fake.Calls(), ::testing::IsEmpty());
+}
+
+DDPIXELFORMAT FourCCFormat() {
+    DDPIXELFORMAT format = {};
+    format.dwSize = sizeof format;
+    format.dwFlags = DDPF_FOURCC;
+    format.dwFourCC = MAKEFOURCC('Y', 'U', 'Y', '2');
+    format.dwRGBBitCount = 16;
+    return format;
+}
+
+INSTANTIATE_TEST_SUITE_P(PalettizedOrFourCC, Clear2DRefused,
+                         ::testing::Values(FakeDisplayFormat(8), FourCCFormat()));
+
 TEST_F(FrameThroughFake, ClearWithADeviceGoesToTheViewportUnchanged) {
     HRESULT hr = InitializeAndEnable(kWindowed3DZ);
     ASSERT_EQ(S_OK, hr) << Hex(hr);

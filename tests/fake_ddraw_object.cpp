@@ -149,7 +149,7 @@ HRESULT DirectDraw4::EnumDisplayModes(DWORD flags, LPDDSURFACEDESC2 desc, LPVOID
         report.dwHeight = mode.dwHeight;
         report.lPitch = static_cast<LONG>(mode.dwWidth * (mode.dwBPP / 8));
         report.dwRefreshRate = (flags & DDEDM_REFRESHRATES) ? mode.dwRefreshRate : 0;
-        report.ddpfPixelFormat = FakeDisplayFormat(mode.dwBPP);
+        report.ddpfPixelFormat = m_fake.DisplayFormat(mode.dwBPP);
         if (callback(&report, context) == DDENUMRET_CANCEL) break;
     }
     return S_OK;
@@ -175,7 +175,7 @@ HRESULT DirectDraw4::GetDisplayMode(LPDDSURFACEDESC2 desc) {
     desc->dwHeight = mode.dwHeight;
     desc->lPitch = static_cast<LONG>(mode.dwWidth * (mode.dwBPP / 8));
     desc->dwRefreshRate = mode.dwRefreshRate;
-    desc->ddpfPixelFormat = FakeDisplayFormat(mode.dwBPP);
+    desc->ddpfPixelFormat = m_fake.DisplayFormat(mode.dwBPP);
     return S_OK;
 }
 

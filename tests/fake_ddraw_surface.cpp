@@ -45,7 +45,7 @@ IDirectDrawSurface4* CreateFakeSurface(FakeDirectX& fake, const DDSURFACEDESC2& 
     desc.dwFlags |= DDSD_CAPS | DDSD_WIDTH | DDSD_HEIGHT | DDSD_PIXELFORMAT;
     if (!(request.dwFlags & DDSD_WIDTH)) desc.dwWidth = mode.dwWidth;
     if (!(request.dwFlags & DDSD_HEIGHT)) desc.dwHeight = mode.dwHeight;
-    if (!(request.dwFlags & DDSD_PIXELFORMAT)) desc.ddpfPixelFormat = FakeDisplayFormat(mode.dwBPP);
+    if (!(request.dwFlags & DDSD_PIXELFORMAT)) desc.ddpfPixelFormat = fake.DisplayFormat(mode.dwBPP);
     if (!(request.dwFlags & DDSD_BACKBUFFERCOUNT)) desc.dwBackBufferCount = 0;
     if (desc.ddsCaps.dwCaps & DDSCAPS_FLIP) desc.ddsCaps.dwCaps |= DDSCAPS_FRONTBUFFER;
 

@@ -271,6 +271,12 @@ const FakeDevice* FakeDirectX::FindDevice(const GUID& guid) const {
     return nullptr;
 }
 
+DDPIXELFORMAT FakeDirectX::DisplayFormat(DWORD bpp) const {
+    for (const DDPIXELFORMAT& format : displayFormats)
+        if (format.dwRGBBitCount == bpp) return format;
+    return FakeDisplayFormat(bpp);
+}
+
 // ---------------------------------------------------------------- registration
 
 FakeDirectDrawRegistration::FakeDirectDrawRegistration(FakeDirectX& fake)

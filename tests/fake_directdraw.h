@@ -79,6 +79,9 @@ public:
     FakeDisplayMode desktopMode;
     // EnumDevices reports these, in this order; CreateDevice accepts only these.
     std::vector<FakeDevice> devices;
+    // The format of a display mode of some depth is the first of these with
+    // that dwRGBBitCount, else FakeDisplayFormat(depth).
+    std::vector<DDPIXELFORMAT> displayFormats;
     std::vector<DDPIXELFORMAT> zBufferFormats;     // EnumZBufferFormats, any device
     std::vector<DDPIXELFORMAT> textureFormats;     // EnumTextureFormats
 
@@ -140,6 +143,7 @@ public:
     std::string WindowName(HWND hwnd) const;
     std::string ObjectName(const void* iface);
     const FakeDevice* FindDevice(const GUID& guid) const;
+    DDPIXELFORMAT DisplayFormat(DWORD bpp) const;
 
 private:
     struct FailureRule {
