@@ -2,6 +2,8 @@
 
 #include <windowsx.h>
 
+#include <cstring>
+
 #include "app/app_state.h"
 #include "app/config_dialog.h"
 
@@ -10,6 +12,8 @@ const char TEST_WINDOW_CLASS[] = "Direct3D Test";
 Direct3DTestState g_test = {};
 
 namespace {
+
+const char DIALOG_CLASS_NAME[] = "#32770";
 
 BOOL OnCreate(HWND window, LPCREATESTRUCTA /*create*/)
 {
@@ -59,6 +63,20 @@ void OnDestroy(HWND window)
         // another thread while the loop waits.
         PostThreadMessageA(GetCurrentThreadId(), WM_NULL, 0, 0);
     }
+}
+
+// The dialog's own modal loop is not running while the test's loop runs:
+// give the dialog its keyboard handling (Tab, Enter, Esc) from here.
+bool HandledAsDialogMessage(MSG& message)
+{
+    if (!message.hwnd)
+        return false;
+    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    char className[16] = "";
+    if (!root || root == g_test.window || !GetClassNameA(root, className, sizeof className) ||
+        strcmp(className, DIALOG_CLASS_NAME) != 0)
+        return false;
+    return IsDialogMessageA(root, &message) != FALSE;
 }
 
 }  // namespace
@@ -124,6 +142,8 @@ int RunDirect3DTest(HINSTANCE instance, int showCommand)
         }
         if (got == -1)
             break;
+        if (HandledAsDialogMessage(message))
+            continue;
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }

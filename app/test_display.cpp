@@ -26,11 +26,7 @@ int CreateDisplayManagerFailed()
 
 int EnableDisplayManagerFailed()
 {
-    ReleaseAndClear(g_test.device);
-    if (g_test.manager) {
-        g_test.manager->Disable(0);
-        ReleaseAndClear(g_test.manager);
-    }
+    ReleaseDisplayManager();
     return -1;
 }
 

@@ -322,3 +322,26 @@ TEST_F(Direct3DTestFromDialog, WithoutDirectDrawTheWindowNeverShowsAndD3DErrorAp
     EXPECT_TRUE(Answer(box, IDOK));
     CancelAndExpectExitZero(dialog);
 }
+
+TEST_F(Direct3DTestFromDialog, EscapeInTheDialogWhileTheTestRunsStillCancels)
+{
+    DdhalKey key;
+    key.SetOptions("1", "0", "0", "1", "0");
+    HWND dialog = StartToDialog();
+    ASSERT_TRUE(dialog);
+    Click(dialog, IDC_TEST_TRIANGLE);
+    ExpectSaveQuestion(AnswerBox(IDNO));
+    HWND window = WaitForVisibleTestWindow();
+    ASSERT_TRUE(window);
+
+    ASSERT_TRUE(PressEscape(dialog));
+    SeenBox bye = AnswerBox(IDOK);
+    EXPECT_EQ("Bye", bye.caption) << Show(bye);
+    EXPECT_EQ("Aborted", bye.text) << Show(bye);
+    // The dialog has ended; the program ends once the test window is closed.
+    EXPECT_TRUE(IsWindow(window));
+    CloseTestWindow(window);
+    DWORD exitCode = 1;
+    ASSERT_TRUE(m_program->WaitForExit(15000, exitCode)) << "open dialogs: " << OpenDialogs();
+    EXPECT_EQ(0u, exitCode);
+}

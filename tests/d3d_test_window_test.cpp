@@ -316,6 +316,7 @@ TEST(TestWindow, TwentyRunsLeaveHandlesGdiObjectsAndMemoryFlat)
         ASSERT_TRUE(run.probeFinished) << "run " << i;
     }
     const ProcessResources after = CurrentProcessResources();
+    printf("before 20 runs: %s\nafter 20 runs:  %s\n", before.Describe().c_str(), after.Describe().c_str());
     EXPECT_LE(after.handles, before.handles + 2) << "before: " << before.Describe()
                                                  << "\nafter:  " << after.Describe();
     EXPECT_LE(after.gdiObjects, before.gdiObjects + 2) << "before: " << before.Describe()
