@@ -334,7 +334,12 @@ TEST_F(Direct3DTestFromDialog, EscapeInTheDialogWhileTheTestRunsStillCancels)
     HWND window = WaitForVisibleTestWindow();
     ASSERT_TRUE(window);
 
-    ASSERT_TRUE(PressEscape(dialog));
+    // The test window has the keyboard focus now; the user presses Esc on a
+    // control of the dialog, so the key goes to that control.
+    HWND control = GetDlgItem(dialog, IDC_ANTIALIAS);
+    ASSERT_TRUE(control);
+    ASSERT_TRUE(PostMessageA(control, WM_KEYDOWN, VK_ESCAPE, 0x00010001));
+    ASSERT_TRUE(PostMessageA(control, WM_KEYUP, VK_ESCAPE, static_cast<LPARAM>(0xC0010001u)));
     SeenBox bye = AnswerBox(IDOK);
     EXPECT_EQ("Bye", bye.caption) << Show(bye);
     EXPECT_EQ("Aborted", bye.text) << Show(bye);
