@@ -4,7 +4,7 @@ add_library(dialog_driver STATIC dialog_driver.cpp)
 target_link_libraries(dialog_driver PUBLIC user32)
 
 # The driver's DDHAL key for one test, created and removed with the raw API.
-add_library(app_test_support STATIC app_ddhal_key.cpp app_set_value_recorder.cpp)
+add_library(app_test_support STATIC app_ddhal_key.cpp app_set_value_recorder.cpp import_patch.cpp)
 target_link_libraries(app_test_support PUBLIC gtest advapi32)
 
 corvane_add_test(app_driver_options_tests

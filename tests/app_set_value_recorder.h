@@ -4,6 +4,9 @@
 // still reaches the registry. The registry shows values sorted by name, so
 // only the calls themselves tell the order and the length passed.
 #include <windows.h>
+
+#include "tests/import_patch.h"
+
 #include <string>
 #include <vector>
 
@@ -22,11 +25,10 @@ public:
     SetValueRecorder(const SetValueRecorder&) = delete;
     SetValueRecorder& operator=(const SetValueRecorder&) = delete;
 
-    bool Installed() const { return m_slot != nullptr; }
+    bool Installed() const { return m_patch.Installed(); }
     const std::vector<SetValueCall>& Calls() const;
     std::string Describe() const;
 
 private:
-    void** m_slot = nullptr;
-    void* m_original = nullptr;
+    ImportPatch m_patch;
 };

@@ -6,5 +6,5 @@ corvane_add_test(dxmgr_enum_tests
 
 # Refused heap blocks; a program of its own because it replaces its HeapAlloc import.
 corvane_add_test(dxmgr_enum_alloc_tests
-  SOURCES dxmgr_enum_alloc_test.cpp heap_alloc_hook.cpp dxmgr_enum_support.cpp
+  SOURCES dxmgr_enum_alloc_test.cpp heap_alloc_hook.cpp import_patch.cpp dxmgr_enum_support.cpp
   LIBS dxmgr)

@@ -19,5 +19,5 @@ corvane_add_test(dxmgr_fake_tests
 
 # Refused heap blocks; a program of its own because it replaces its HeapAlloc import.
 corvane_add_test(dxmgr_fake_alloc_tests
-  SOURCES dxmgr_fake_test_alloc.cpp heap_alloc_hook.cpp dxmgr_test_support.cpp
+  SOURCES dxmgr_fake_test_alloc.cpp heap_alloc_hook.cpp import_patch.cpp dxmgr_test_support.cpp
   LIBS dxmgr fake_directdraw)

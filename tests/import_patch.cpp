@@ -3,12 +3,14 @@
 #include <cstring>
 
 namespace {
-void WriteSlot(void** pSlot, void* value)
+bool WriteSlot(void** pSlot, void* value)
 {
     DWORD oldProtection = 0;
-    VirtualProtect(pSlot, sizeof *pSlot, PAGE_READWRITE, &oldProtection);
+    if (!VirtualProtect(pSlot, sizeof *pSlot, PAGE_READWRITE, &oldProtection))
+        return false;
     *pSlot = value;
     VirtualProtect(pSlot, sizeof *pSlot, oldProtection, &oldProtection);
+    return true;
 }
 }  // namespace
 
@@ -32,9 +34,12 @@ ImportPatch::ImportPatch(const char* dllName, const char* functionName, void* re
             auto* byName = reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData);
             if (std::strcmp(reinterpret_cast<const char*>(byName->Name), functionName) != 0)
                 continue;
-            m_pSlot = reinterpret_cast<void**>(&slots->u1.Function);
-            m_original = *m_pSlot;
-            WriteSlot(m_pSlot, replacement);
+            auto* pSlot = reinterpret_cast<void**>(&slots->u1.Function);
+            void* original = *pSlot;
+            if (!WriteSlot(pSlot, replacement))
+                return;
+            m_pSlot = pSlot;
+            m_original = original;
             return;
         }
     }
