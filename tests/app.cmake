@@ -1,7 +1,7 @@
 # Drives dialogs of a real program from a test process; the Direct3D test's
 # tests link it too.
 add_library(dialog_driver STATIC dialog_driver.cpp)
-target_link_libraries(dialog_driver PUBLIC user32)
+target_link_libraries(dialog_driver PUBLIC user32 gdi32)
 
 # The driver's DDHAL key for one test, created and removed with the raw API.
 add_library(app_test_support STATIC app_ddhal_key.cpp app_set_value_recorder.cpp import_patch.cpp)

@@ -57,6 +57,11 @@ void PrintTo(const StoredValue& value, std::ostream* out)
     *out << "\"";
 }
 
+StoredValue Sz(const char* text)
+{
+    return StoredValue{REG_SZ, std::string(text, std::strlen(text) + 1)};
+}
+
 std::string Describe(const StoredValues& values)
 {
     std::string text;

@@ -18,6 +18,8 @@ struct StoredValue {
 };
 void PrintTo(const StoredValue& value, std::ostream* out);  // for gtest's messages
 using StoredValues = std::map<std::string, StoredValue>;
+// A REG_SZ value as stored: the text and its terminating zero.
+StoredValue Sz(const char* text);
 std::string Describe(const StoredValues& values);
 
 class DdhalKey {

@@ -1,81 +1,17 @@
 // corvane.exe end to end: started from this test, its dialog and message
 // boxes driven as a user would, the registry and its exit code checked after.
 #include <gtest/gtest.h>
-#include <cstring>
-#include <memory>
 
 #include "app/resource.h"
 #include "tests/app_ddhal_key.h"
-#include "tests/dialog_driver.h"
+#include "tests/corvane_dialog_fixture.h"
 
 namespace {
 
-const char kDialogCaption[] = "Corvane 1.1";
-const DWORD kExitTimeoutMs = 15000;
 const int kCheckBoxes[] = {IDC_ANTIALIAS, IDC_DITHERINIT, IDC_ENABLEKATMAI, IDC_PALETTE, IDC_BREAK};
 
-struct SeenBox {
-    std::string caption;
-    std::string text;
-    std::vector<int> buttons;
-};
-
-std::string Show(const SeenBox& box)
-{
-    std::string ids;
-    for (int id : box.buttons)
-        ids += " " + std::to_string(id);
-    return "caption \"" + box.caption + "\" text \"" + box.text + "\" buttons" + ids;
-}
-
-class CorvaneDialog : public ::testing::Test {
+class CorvaneDialog : public CorvaneProgramTest {
 protected:
-    void Start()
-    {
-        m_program = std::make_unique<RunningProgram>(FileBesideThisProgram("corvane.exe"));
-        ASSERT_TRUE(m_program->Started()) << "CreateProcess failed: " << m_program->StartError();
-    }
-
-    // Starts the program and waits for its dialog.
-    HWND StartToDialog()
-    {
-        Start();
-        if (!m_program->Started())
-            return nullptr;
-        HWND dialog = m_program->WaitForDialog(kDialogCaption);
-        EXPECT_TRUE(dialog) << "no dialog; open dialogs: " << OpenDialogs();
-        return dialog;
-    }
-
-    // Waits for the next message box, reads it, and answers with buttonId.
-    SeenBox AnswerBox(int buttonId)
-    {
-        SeenBox seen;
-        HWND box = m_program->WaitForOwnedDialog();
-        EXPECT_TRUE(box) << "no message box; open dialogs: " << OpenDialogs();
-        if (!box)
-            return seen;
-        seen = SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)};
-        EXPECT_TRUE(Answer(box, buttonId)) << "could not answer " << buttonId << ": " << Show(seen);
-        return seen;
-    }
-
-    void ExpectBox(const SeenBox& seen, const char* caption, const char* text,
-                   std::vector<int> buttons)
-    {
-        EXPECT_EQ(caption, seen.caption) << Show(seen);
-        EXPECT_EQ(text, seen.text) << Show(seen);
-        EXPECT_EQ(buttons, seen.buttons) << Show(seen);
-    }
-
-    void ExpectExitZero()
-    {
-        DWORD exitCode = 0;
-        ASSERT_TRUE(m_program->WaitForExit(kExitTimeoutMs, exitCode))
-            << "still running; open dialogs: " << OpenDialogs();
-        EXPECT_EQ(0u, exitCode) << "exit code 0x" << std::hex << exitCode;
-    }
-
     std::string CheckStates(HWND dialog)
     {
         std::string states;
@@ -91,14 +27,6 @@ protected:
         EXPECT_EQ(expected, CheckStates(dialog)) << "check boxes 200..204";
     }
 
-    std::string OpenDialogs()
-    {
-        std::string list;
-        for (HWND window : m_program->VisibleDialogs())
-            list += "[" + WindowText(window) + ": " + MessageBoxText(window) + "] ";
-        return list.empty() ? "none" : list;
-    }
-
     // A startup that ends in one "Error" box: the dialog never shows.
     SeenBox ExpectStartupErrorOnly()
     {
@@ -111,19 +39,12 @@ protected:
         }
         EXPECT_EQ(nullptr, m_program->FindVisibleDialog(kDialogCaption))
             << "the dialog showed while the start-up error was up";
-        seen = SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)};
+        seen = ReadMessageBox(box);
         EXPECT_TRUE(Answer(box, IDOK)) << Show(seen);
         ExpectExitZero();
         return seen;
     }
-
-    std::unique_ptr<RunningProgram> m_program;
 };
-
-StoredValue Sz(const char* text)
-{
-    return StoredValue{REG_SZ, std::string(text, std::strlen(text) + 1)};
-}
 
 }  // namespace
 

@@ -30,11 +30,6 @@ void SetValues(int antiAlias, int breakValue, int ditherInit, int enableKatmai, 
     std::memcpy(g_optionValues, values, sizeof values);
 }
 
-StoredValue Sz(const char* text)
-{
-    return StoredValue{REG_SZ, std::string(text, std::strlen(text) + 1)};
-}
-
 // A top-level window holding the five check boxes with the dialog's ids.
 class CheckBoxWindow {
 public:

@@ -6,7 +6,7 @@ corvane_add_test(d3d_test_resources_tests
   LIBS psapi gdi32)
 corvane_add_test(d3d_test_window_tests
   SOURCES d3d_test_window_test.cpp d3d_test_window_support.cpp d3d_test_resources.cpp
-  LIBS corvane_app psapi gdi32)
+  LIBS corvane_app dialog_driver psapi gdi32)
 corvane_add_test(d3d_test_dialog_tests
   SOURCES d3d_test_dialog_test.cpp
   LIBS app_test_support dialog_driver gdi32)
@@ -18,4 +18,4 @@ target_link_libraries(d3d_test_shot PRIVATE dialog_driver gdi32)
 
 corvane_add_test(d3d_test_fake_tests
   SOURCES d3d_test_fake_test.cpp d3d_test_window_support.cpp
-  LIBS corvane_app fake_directdraw)
+  LIBS corvane_app fake_directdraw dialog_driver)

@@ -3,25 +3,16 @@
 // without DirectDraw.
 #include <gtest/gtest.h>
 
-#include <cstring>
-#include <memory>
-
 #include "app/resource.h"
 #include "tests/app_ddhal_key.h"
-#include "tests/dialog_driver.h"
+#include "tests/corvane_dialog_fixture.h"
 
 namespace {
 
-const char DIALOG_CAPTION[] = "Corvane 1.1";
 const char TEST_WINDOW[] = "Direct3D Test";
 const char D3D_ERROR_TEXT[] =
     "Couldn't init Direct3D in a window.\nMake sure you have the latest display drivers!";
 const DWORD WINDOW_TIMEOUT_MS = 20000;
-
-StoredValue Sz(const char* text)
-{
-    return StoredValue{REG_SZ, std::string(text, std::strlen(text) + 1)};
-}
 
 // Wine reads a program's DLL overrides from this key when it loads the DLL;
 // the environment of a child started from a Wine process is not used.
@@ -49,82 +40,16 @@ private:
     bool m_ok = false;
 };
 
-struct SeenBox {
-    std::string caption;
-    std::string text;
-    std::vector<int> buttons;
-};
-
-std::string Show(const SeenBox& box)
-{
-    std::string ids;
-    for (int id : box.buttons)
-        ids += " " + std::to_string(id);
-    return "caption \"" + box.caption + "\" text \"" + box.text + "\" buttons" + ids;
-}
-
-// The client area's pixels, read through GDI.
-std::vector<DWORD> ClientSnapshot(HWND window)
-{
-    RECT client{};
-    GetClientRect(window, &client);
-    std::vector<DWORD> pixels;
-    if (client.right <= 0 || client.bottom <= 0)
-        return pixels;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = client.right;
-    info.bmiHeader.biHeight = -client.bottom;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-        BitBlt(memoryDc, 0, 0, client.right, client.bottom, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        const DWORD* source = static_cast<const DWORD*>(bits);
-        pixels.assign(source, source + static_cast<size_t>(client.right) * client.bottom);
-        SelectObject(memoryDc, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
-    return pixels;
-}
-
-bool HasColouredPixels(const std::vector<DWORD>& pixels)
+bool HasColouredPixels(const ClientPixels& shot)
 {
     int lit = 0;
-    for (DWORD pixel : pixels)
-        lit += (pixel & 0x00FFFFFF) != 0;
+    for (DWORD pixel : shot.pixels)
+        lit += pixel != 0;
     return lit > 100;
 }
 
-class Direct3DTestFromDialog : public ::testing::Test {
+class Direct3DTestFromDialog : public CorvaneProgramTest {
 protected:
-    HWND StartToDialog()
-    {
-        m_program = std::make_unique<RunningProgram>(FileBesideThisProgram("corvane.exe"));
-        EXPECT_TRUE(m_program->Started()) << "CreateProcess failed: " << m_program->StartError();
-        if (!m_program->Started())
-            return nullptr;
-        HWND dialog = m_program->WaitForDialog(DIALOG_CAPTION);
-        EXPECT_TRUE(dialog) << "no dialog; open dialogs: " << OpenDialogs();
-        return dialog;
-    }
-
-    std::string OpenDialogs()
-    {
-        std::string list;
-        for (HWND window : m_program->VisibleDialogs())
-            list += "[" + WindowText(window) + ": " + MessageBoxText(window) + "] ";
-        return list.empty() ? "none" : list;
-    }
-
     // The program's "Direct3D Test" window, visible or not; null if none.
     HWND TestWindow() const
     {
@@ -151,10 +76,10 @@ protected:
     // The window goes on drawing: its picture changes as the triangle turns.
     bool KeepsDrawing(HWND window)
     {
-        std::vector<DWORD> first;
-        if (!WaitUntil([&] { return HasColouredPixels(first = ClientSnapshot(window)); }, 10000))
+        ClientPixels first;
+        if (!WaitUntil([&] { return HasColouredPixels(first = ReadClientPixels(window)); }, 10000))
             return false;
-        return WaitUntil([&] { return ClientSnapshot(window) != first; }, 10000);
+        return WaitUntil([&] { return ReadClientPixels(window).pixels != first.pixels; }, 10000);
     }
 
     void CloseTestWindow(HWND window)
@@ -164,32 +89,15 @@ protected:
             << "the test window did not close";
     }
 
-    // Waits for the next message box, reads it, and answers with buttonId.
-    SeenBox AnswerBox(int buttonId)
-    {
-        SeenBox seen;
-        HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
-        EXPECT_TRUE(box) << "no message box; open dialogs: " << OpenDialogs();
-        if (!box)
-            return seen;
-        seen = SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)};
-        EXPECT_TRUE(Answer(box, buttonId)) << "could not answer " << buttonId << ": " << Show(seen);
-        return seen;
-    }
+    // A box may wait behind the test window's start.
+    SeenBox AnswerBox(int buttonId) { return CorvaneProgramTest::AnswerBox(buttonId, WINDOW_TIMEOUT_MS); }
 
     void ExpectSaveQuestion(const SeenBox& seen)
     {
-        EXPECT_EQ("Save changes?", seen.caption) << Show(seen);
-        EXPECT_EQ("Save changes before proceeding?", seen.text) << Show(seen);
-        EXPECT_EQ((std::vector<int>{IDYES, IDNO}), seen.buttons) << Show(seen);
+        ExpectBox(seen, "Save changes?", "Save changes before proceeding?", {IDYES, IDNO});
     }
 
-    void ExpectD3DError(const SeenBox& seen)
-    {
-        EXPECT_EQ("D3D Error", seen.caption) << Show(seen);
-        EXPECT_EQ(D3D_ERROR_TEXT, seen.text) << Show(seen);
-        EXPECT_EQ(std::vector<int>{IDOK}, seen.buttons) << Show(seen);
-    }
+    void ExpectD3DError(const SeenBox& seen) { ExpectBox(seen, "D3D Error", D3D_ERROR_TEXT, {IDOK}); }
 
     // The dialog is still there and still answers: Cancel ends the program.
     void CancelAndExpectExitZero(HWND dialog)
@@ -198,12 +106,8 @@ protected:
         Click(dialog, IDCANCEL);
         SeenBox bye = AnswerBox(IDOK);
         EXPECT_EQ("Bye", bye.caption) << Show(bye);
-        DWORD exitCode = 1;
-        ASSERT_TRUE(m_program->WaitForExit(15000, exitCode)) << "open dialogs: " << OpenDialogs();
-        EXPECT_EQ(0u, exitCode);
+        ExpectExitZero();
     }
-
-    std::unique_ptr<RunningProgram> m_program;
 };
 
 }  // namespace
@@ -226,7 +130,7 @@ TEST_F(Direct3DTestFromDialog, NoStartsTheTestWithoutWritingAndClosingReturnsToT
         EXPECT_TRUE(KeepsDrawing(window)) << "round " << round;
         EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
         CloseTestWindow(window);
-        EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(DIALOG_CAPTION) == dialog; },
+        EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(kDialogCaption) == dialog; },
                               5000))
             << "round " << round << ": the dialog is gone; open dialogs: " << OpenDialogs();
         EXPECT_EQ(BST_CHECKED, CheckState(dialog, IDC_DITHERINIT)) << "round " << round;
@@ -270,14 +174,14 @@ TEST_F(Direct3DTestFromDialog, SecondPressAsksAgainThenReportsD3DErrorWhileTheFi
     ExpectSaveQuestion(AnswerBox(IDNO));
     HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
     ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
-    ExpectD3DError(SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)});
+    ExpectD3DError(ReadMessageBox(box));
     EXPECT_EQ(first, TestWindow()) << "a second test window appeared";
     EXPECT_TRUE(KeepsDrawing(first)) << "the first test stopped while the error was up";
     EXPECT_TRUE(Answer(box, IDOK));
 
     EXPECT_TRUE(KeepsDrawing(first)) << "the first test stopped after the error";
     CloseTestWindow(first);
-    EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(DIALOG_CAPTION) == dialog; }, 5000));
+    EXPECT_TRUE(WaitUntil([&] { return m_program->FindVisibleDialog(kDialogCaption) == dialog; }, 5000));
     CancelAndExpectExitZero(dialog);
 }
 
@@ -315,7 +219,7 @@ TEST_F(Direct3DTestFromDialog, WithoutDirectDrawTheWindowNeverShowsAndD3DErrorAp
     ExpectSaveQuestion(AnswerBox(IDNO));
     HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
     ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
-    ExpectD3DError(SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)});
+    ExpectD3DError(ReadMessageBox(box));
     EXPECT_EQ(nullptr, TestWindow()) << "a test window exists while the error is up";
     // The box stays until the user answers it.
     EXPECT_FALSE(WaitUntil([&] { return !IsWindow(box); }, 1000)) << "the D3D Error box closed by itself";
@@ -346,7 +250,5 @@ TEST_F(Direct3DTestFromDialog, EscapeInTheDialogWhileTheTestRunsStillCancels)
     // The dialog has ended; the program ends once the test window is closed.
     EXPECT_TRUE(IsWindow(window));
     CloseTestWindow(window);
-    DWORD exitCode = 1;
-    ASSERT_TRUE(m_program->WaitForExit(15000, exitCode)) << "open dialogs: " << OpenDialogs();
-    EXPECT_EQ(0u, exitCode);
+    ExpectExitZero();
 }

@@ -31,41 +31,23 @@ struct Picture {
 
 Picture Capture(HWND window)
 {
+    const ClientPixels shot = ReadClientPixels(window);
     Picture picture;
-    RECT client{};
-    GetClientRect(window, &client);
-    picture.width = client.right;
-    picture.height = client.bottom;
-    if (picture.width <= 0 || picture.height <= 0)
+    picture.width = shot.width;
+    picture.height = shot.height;
+    if (shot.pixels.empty())
         return picture;
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = picture.width;
-    info.bmiHeader.biHeight = picture.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
     const int stride = (picture.width * 3 + 3) & ~3;
-    void* bits = nullptr;
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-        BitBlt(memoryDc, 0, 0, picture.width, picture.height, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        const BYTE* source = static_cast<const BYTE*>(bits);
-        picture.rows.assign(source, source + static_cast<size_t>(stride) * picture.height);
-        for (int y = 0; y < picture.height; ++y)
-            for (int x = 0; x < picture.width; ++x) {
-                const BYTE* p = source + static_cast<size_t>(y) * stride + x * 3;
-                picture.litPixels += (p[0] | p[1] | p[2]) != 0;
-            }
-        SelectObject(memoryDc, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
+    picture.rows.assign(static_cast<size_t>(stride) * picture.height, 0);
+    for (int y = 0; y < picture.height; ++y)
+        for (int x = 0; x < picture.width; ++x) {
+            const DWORD pixel = shot.At(x, y);
+            BYTE* p = &picture.rows[static_cast<size_t>(picture.height - 1 - y) * stride + x * 3];
+            p[0] = static_cast<BYTE>(pixel);
+            p[1] = static_cast<BYTE>(pixel >> 8);
+            p[2] = static_cast<BYTE>(pixel >> 16);
+            picture.litPixels += pixel != 0;
+        }
     return picture;
 }
 

@@ -91,43 +91,6 @@ TestWindowRun RunTestWindow(const TestWindowProbe& probe, DWORD timeoutMs)
     return run;
 }
 
-ClientPixels ReadClientPixels(HWND window)
-{
-    ClientPixels shot;
-    RECT client;
-    GetClientRect(window, &client);
-    shot.width = client.right;
-    shot.height = client.bottom;
-    if (shot.width <= 0 || shot.height <= 0)
-        return shot;
-
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof info.bmiHeader;
-    info.bmiHeader.biWidth = shot.width;
-    info.bmiHeader.biHeight = -shot.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HDC windowDc = GetDC(window);
-    HDC memoryDc = CreateCompatibleDC(windowDc);
-    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap) {
-        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
-        BitBlt(memoryDc, 0, 0, shot.width, shot.height, windowDc, 0, 0, SRCCOPY);
-        GdiFlush();
-        const DWORD* source = static_cast<const DWORD*>(bits);
-        shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);
-        for (DWORD& pixel : shot.pixels)
-            pixel &= 0x00FFFFFF;
-        SelectObject(memoryDc, previous);
-        DeleteObject(bitmap);
-    }
-    DeleteDC(memoryDc);
-    ReleaseDC(window, windowDc);
-    return shot;
-}
-
 int RedOf(DWORD pixel) { return static_cast<int>((pixel >> 16) & 0xFF); }
 int GreenOf(DWORD pixel) { return static_cast<int>((pixel >> 8) & 0xFF); }
 int BlueOf(DWORD pixel) { return static_cast<int>(pixel & 0xFF); }

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/d3d_test.h"
+#include "tests/dialog_driver.h"
 
 // What the window procedure saw, counted by a subclass in front of it.
 struct TestWindowTraffic {
@@ -32,16 +33,6 @@ TestWindowRun RunTestWindow(const TestWindowProbe& probe, DWORD timeoutMs = 3000
 
 // Asks the window to close as the user would.
 void CloseTestWindow(HWND window);
-
-// The window's client area as GDI shows it.
-struct ClientPixels {
-    int width = 0;
-    int height = 0;
-    std::vector<DWORD> pixels;  // 0x00RRGGBB, top-down
-
-    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
-};
-ClientPixels ReadClientPixels(HWND window);
 
 int RedOf(DWORD pixel);
 int GreenOf(DWORD pixel);

@@ -113,6 +113,14 @@ HWND RunningProgram::WaitForOwnedDialog(DWORD timeoutMs) const
     return found;
 }
 
+std::string RunningProgram::OpenDialogs() const
+{
+    std::string list;
+    for (HWND window : VisibleDialogs())
+        list += "[" + WindowText(window) + ": " + MessageBoxText(window) + "] ";
+    return list.empty() ? "none" : list;
+}
+
 bool RunningProgram::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
 {
     exitCode = STILL_ACTIVE;
@@ -162,6 +170,19 @@ std::vector<int> ButtonIds(HWND box)
     return ids;
 }
 
+SeenBox ReadMessageBox(HWND box)
+{
+    return SeenBox{WindowText(box), MessageBoxText(box), ButtonIds(box)};
+}
+
+std::string Show(const SeenBox& box)
+{
+    std::string ids;
+    for (int id : box.buttons)
+        ids += " " + std::to_string(id);
+    return "caption \"" + box.caption + "\" text \"" + box.text + "\" buttons" + ids;
+}
+
 bool Click(HWND dialog, int controlId)
 {
     HWND control = GetDlgItem(dialog, controlId);
@@ -192,4 +213,41 @@ bool PressEscape(HWND dialog)
     const LPARAM up = static_cast<LPARAM>(0xC0010001u);
     return PostMessageA(info.hwndFocus, WM_KEYDOWN, VK_ESCAPE, down) &&
            PostMessageA(info.hwndFocus, WM_KEYUP, VK_ESCAPE, up);
+}
+
+ClientPixels ReadClientPixels(HWND window)
+{
+    ClientPixels shot;
+    RECT client;
+    GetClientRect(window, &client);
+    shot.width = client.right;
+    shot.height = client.bottom;
+    if (shot.width <= 0 || shot.height <= 0)
+        return shot;
+
+    BITMAPINFO info = {};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = shot.width;
+    info.bmiHeader.biHeight = -shot.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HDC windowDc = GetDC(window);
+    HDC memoryDc = CreateCompatibleDC(windowDc);
+    HBITMAP bitmap = CreateDIBSection(windowDc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap) {
+        HGDIOBJ previous = SelectObject(memoryDc, bitmap);
+        BitBlt(memoryDc, 0, 0, shot.width, shot.height, windowDc, 0, 0, SRCCOPY);
+        GdiFlush();
+        const DWORD* source = static_cast<const DWORD*>(bits);
+        shot.pixels.assign(source, source + static_cast<size_t>(shot.width) * shot.height);
+        for (DWORD& pixel : shot.pixels)
+            pixel &= 0x00FFFFFF;
+        SelectObject(memoryDc, previous);
+        DeleteObject(bitmap);
+    }
+    DeleteDC(memoryDc);
+    ReleaseDC(window, windowDc);
+    return shot;
 }

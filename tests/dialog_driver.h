@@ -33,6 +33,8 @@ public:
     HWND WaitForDialog(const std::string& caption, DWORD timeoutMs = 10000) const;
     // A visible dialog window that has an owner (message boxes have), or null.
     HWND WaitForOwnedDialog(DWORD timeoutMs = 10000) const;
+    // Caption and message of each visible dialog, for failure messages.
+    std::string OpenDialogs() const;
 
     // True when the program ended within the time; its exit code in exitCode.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
@@ -51,6 +53,15 @@ std::string MessageBoxText(HWND box);
 // Identifiers of the box's visible buttons, in child order.
 std::vector<int> ButtonIds(HWND box);
 
+// What a message box showed, read before it is answered.
+struct SeenBox {
+    std::string caption;
+    std::string text;
+    std::vector<int> buttons;
+};
+SeenBox ReadMessageBox(HWND box);
+std::string Show(const SeenBox& box);
+
 // Posts a click to a control of dialog; false when there is no such control.
 bool Click(HWND dialog, int controlId);
 // Clicks the button and waits until the box is gone.
@@ -59,3 +70,13 @@ bool Answer(HWND box, int buttonId, DWORD timeoutMs = 10000);
 int CheckState(HWND dialog, int controlId);
 // Esc as the keyboard gives it: to the control that has the focus.
 bool PressEscape(HWND dialog);
+
+// The window's client area as GDI shows it.
+struct ClientPixels {
+    int width = 0;
+    int height = 0;
+    std::vector<DWORD> pixels;  // 0x00RRGGBB, top-down
+
+    DWORD At(int x, int y) const { return pixels[static_cast<size_t>(y) * width + x]; }
+};
+ClientPixels ReadClientPixels(HWND window);
