@@ -2,7 +2,7 @@
 // turn is made to fail through the program's own HeapAlloc import.
 #include "dxmgr/dxmgr_object.h"
 #include "tests/debug_output_capture.h"
-#include "tests/dxmgr_enum_support.h"
+#include "tests/dxmgr_test_support.h"
 #include "tests/heap_alloc_hook.h"
 
 #include <gtest/gtest.h>
@@ -32,7 +32,7 @@ protected:
 
 TEST_F(EnumerationsOutOfMemory, DriverEnumeratorWithoutMemoryForItselfWritesItsLine)
 {
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     IEnumDirectDraws* untouched = reinterpret_cast<IEnumDirectDraws*>(0x1234);
     DebugOutputCapture capture;
@@ -46,7 +46,7 @@ TEST_F(EnumerationsOutOfMemory, DriverEnumeratorWithoutMemoryForItselfWritesItsL
 
 TEST_F(EnumerationsOutOfMemory, DriverListWithoutItsFirstBlockIsEmptyNotBroken)
 {
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     Ref<IEnumDirectDraws> drivers;
     DebugOutputCapture capture;
@@ -65,7 +65,7 @@ TEST_F(EnumerationsOutOfMemory, DriverListWithoutItsFirstBlockIsEmptyNotBroken)
 
 TEST_F(EnumerationsOutOfMemory, DriverStringWithoutMemoryIsNullAndTheOtherIsKept)
 {
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     // Third block: the description's copy; fourth: the name's.
     for (int n : {3, 4}) {
@@ -85,7 +85,7 @@ TEST_F(EnumerationsOutOfMemory, DriverStringWithoutMemoryIsNullAndTheOtherIsKept
 TEST_F(EnumerationsOutOfMemory, DisplayModesObjectOrCopyRefusedLeavesNothingBehind)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = InitializedManager(window.Handle());
+    Ref<IDXMgr> mgr(InitializedManager(window.Handle()));
     ASSERT_TRUE(mgr);
     const std::vector<std::vector<std::string>> expectedLines = {
         {"DXMgr: CreateEnumDisplayModes: Out of memory\n"},  // the enumerator itself
@@ -106,7 +106,7 @@ TEST_F(EnumerationsOutOfMemory, DisplayModesObjectOrCopyRefusedLeavesNothingBehi
 TEST_F(EnumerationsOutOfMemory, CloneRefusedWritesNoLineAndKeepsTheSource)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = InitializedManager(window.Handle());
+    Ref<IDXMgr> mgr(InitializedManager(window.Handle()));
     ASSERT_TRUE(mgr);
     Ref<IEnumDisplayModes> modes;
     ASSERT_EQ(S_OK, mgr->CreateEnumDisplayModes(modes.Out(), 0));
@@ -144,7 +144,7 @@ TEST_F(EnumerationsOutOfMemory, CloneRefusedWritesNoLineAndKeepsTheSource)
 TEST_F(EnumerationsOutOfMemory, ZBufferFormatsForAnotherDeviceAlwaysPutTheOwnListBack)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = EnabledManager(window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+    Ref<IDXMgr> mgr(EnabledManager(window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
     ASSERT_TRUE(mgr);
     const CDXMgr& object = *static_cast<CDXMgr*>(mgr.Get());
     const GUID& other = IsEqualGUID(object.guidDevice, IID_IDirect3DRGBDevice) ? IID_IDirect3DHALDevice

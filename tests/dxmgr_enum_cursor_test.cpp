@@ -3,7 +3,7 @@
 #include "dxmgr/dxmgr_list.h"
 #include "dxmgr/enumerator.h"
 #include "tests/debug_output_capture.h"
-#include "tests/dxmgr_enum_support.h"
+#include "tests/dxmgr_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -80,7 +80,7 @@ protected:
 
     void SetUp() override
     {
-        m_mgr = EnabledManager(m_window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+        m_mgr = Ref<IDXMgr>(EnabledManager(m_window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
         ASSERT_TRUE(m_mgr);
         const HRESULT hr = Kind::Create(m_mgr.Get(), m_enum.Out());
         ASSERT_EQ(S_OK, hr) << Hex(hr);

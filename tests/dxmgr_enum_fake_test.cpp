@@ -2,7 +2,7 @@
 // enumeration, and a device with more formats than the list's first blocks.
 #include "dxmgr/dxmgr_object.h"
 #include "tests/debug_output_capture.h"
-#include "tests/dxmgr_enum_support.h"
+#include "tests/dxmgr_test_support.h"
 #include "tests/fake_directdraw.h"
 
 #include <gtest/gtest.h>
@@ -21,7 +21,7 @@ protected:
         // the same formats for every device, so they are set per call below.
         m_fake.zBufferFormats = {FakeZBufferFormat(16)};
         // Enable picks the hardware device, so the software one is "another".
-        m_mgr = EnabledManager(m_window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+        m_mgr = Ref<IDXMgr>(EnabledManager(m_window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
     }
 
     const DXMgrList<DDPIXELFORMAT>& OwnList() const { return static_cast<CDXMgr*>(m_mgr.Get())->zBufferFormats; }

@@ -2,7 +2,7 @@
 // Direct3D: what they list, and their argument and state checks in order.
 #include "dxmgr/dxmgr_object.h"
 #include "tests/debug_output_capture.h"
-#include "tests/dxmgr_enum_support.h"
+#include "tests/dxmgr_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -74,7 +74,7 @@ HRESULT CALLBACK CollectMode(LPDDSURFACEDESC2 pddsd, LPVOID pContext)
 
 TEST(CreateEnumDirectDraws, FirstRecordIsDisplayDriverWithZeroGuid)
 {
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     Ref<IEnumDirectDraws> drivers;
     HRESULT hr = mgr->CreateEnumDirectDraws(drivers.Out(), 0);  // never initialized
@@ -94,7 +94,7 @@ TEST(CreateEnumDirectDraws, FirstRecordIsDisplayDriverWithZeroGuid)
 
 TEST(CreateEnumDirectDraws, AcceptsEveryDirectDrawFlagAndRefusesOthers)
 {
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     Ref<IEnumDirectDraws> drivers;
     HRESULT hr = mgr->CreateEnumDirectDraws(drivers.Out(), 0x7);
@@ -119,10 +119,10 @@ TEST(CreateEnumDirectDraws, AcceptsEveryDirectDrawFlagAndRefusesOthers)
 TEST(CreateEnumDirectDraws, DisplayDriverGuidInitializesLikeNull)
 {
     TestWindow window, otherWindow;
-    Ref<IDXMgr> byNull = InitializedManager(otherWindow.Handle());
+    Ref<IDXMgr> byNull(InitializedManager(otherWindow.Handle()));
     ASSERT_TRUE(byNull);
 
-    Ref<IDXMgr> byGuid = NewManager();
+    Ref<IDXMgr> byGuid(CreateManager());
     ASSERT_TRUE(byGuid);
     Ref<IEnumDirectDraws> drivers;
     ASSERT_EQ(S_OK, byGuid->CreateEnumDirectDraws(drivers.Out(), 0));
@@ -146,7 +146,7 @@ TEST(CreateEnumDirectDraws, DisplayDriverGuidInitializesLikeNull)
 TEST(CreateEnumDisplayModes, ListsEveryDriverModeSorted)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = InitializedManager(window.Handle());
+    Ref<IDXMgr> mgr(InitializedManager(window.Handle()));
     ASSERT_TRUE(mgr);
     Ref<IEnumDisplayModes> modes;
     const HRESULT hr = mgr->CreateEnumDisplayModes(modes.Out(), 0);
@@ -172,7 +172,7 @@ TEST(CreateEnumDisplayModes, ListsEveryDriverModeSorted)
 TEST(CreateEnumDisplayModes, ChecksPointerThenStateThenFlags)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     DebugOutputCapture capture;
     IEnumDisplayModes* untouched = nullptr;
@@ -195,7 +195,7 @@ TEST(CreateEnumDisplayModes, ChecksPointerThenStateThenFlags)
 TEST(CreateEnumTextureFormats, ListsTheDeviceFormatsAfter3DEnable)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = EnabledManager(window.Handle(), DXMGREF_3D);
+    Ref<IDXMgr> mgr(EnabledManager(window.Handle(), DXMGREF_3D));
     ASSERT_TRUE(mgr);
     Ref<IEnumPixelFormats> formats;
     const HRESULT hr = mgr->CreateEnumTextureFormats(formats.Out(), 0);
@@ -213,7 +213,7 @@ TEST(CreateEnumTextureFormats, ListsTheDeviceFormatsAfter3DEnable)
 TEST(CreateEnumTextureFormats, ChecksPointerThenEnabledThenFlagsThen3D)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     DebugOutputCapture capture;
     IEnumPixelFormats* untouched = nullptr;
@@ -242,7 +242,7 @@ TEST(CreateEnumTextureFormats, ChecksPointerThenEnabledThenFlagsThen3D)
 TEST(CreateEnumZBufferFormats, ListsNamedDevicesOnInitializedObjectAndLeavesItsListAlone)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = InitializedManager(window.Handle());
+    Ref<IDXMgr> mgr(InitializedManager(window.Handle()));
     ASSERT_TRUE(mgr);
     const DXMgrList<DDPIXELFORMAT> before = Object(mgr).zBufferFormats;
 
@@ -267,7 +267,7 @@ TEST(CreateEnumZBufferFormats, ListsNamedDevicesOnInitializedObjectAndLeavesItsL
 TEST(CreateEnumZBufferFormats, OtherDevicesLeaveEnabledObjectsListExactlyAsItWas)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = EnabledManager(window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+    Ref<IDXMgr> mgr(EnabledManager(window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
     ASSERT_TRUE(mgr);
     const CDXMgr& object = Object(mgr);
     const GUID& other = IsEqualGUID(object.guidDevice, IID_IDirect3DRGBDevice) ? IID_IDirect3DHALDevice
@@ -311,7 +311,7 @@ TEST(CreateEnumZBufferFormats, OtherDevicesLeaveEnabledObjectsListExactlyAsItWas
 TEST(CreateEnumZBufferFormats, ChecksArgumentsAndStateInOrder)
 {
     TestWindow window;
-    Ref<IDXMgr> mgr = NewManager();
+    Ref<IDXMgr> mgr(CreateManager());
     ASSERT_TRUE(mgr);
     DebugOutputCapture capture;
     IEnumPixelFormats* untouched = nullptr;

@@ -1,11 +1,13 @@
 #pragma once
-// Helpers for the DXMgr tests against Wine's real DirectDraw and Direct3D:
-// a test window, an owning interface pointer, managers in a chosen state,
-// and memory that no pointer check may accept.
+// Helpers for the DXMgr tests: a test window, an owning interface pointer,
+// managers in a chosen state, memory that no pointer check may accept, and
+// enumerator reading.
 #include "dxmgr/dxmgr.h"
 
 #include <cstddef>
+#include <cstring>
 #include <string>
+#include <vector>
 
 // Owns one reference on a COM interface.
 template <typename T>
@@ -16,6 +18,15 @@ public:
     ~Ref() { Reset(); }
     Ref(const Ref&) = delete;
     Ref& operator=(const Ref&) = delete;
+    Ref(Ref&& other) noexcept : m_p(other.Detach()) {}
+    Ref& operator=(Ref&& other) noexcept
+    {
+        if (this != &other) {
+            Reset();
+            m_p = other.Detach();
+        }
+        return *this;
+    }
 
     T* Get() const { return m_p; }
     T* operator->() const { return m_p; }
@@ -26,6 +37,7 @@ public:
         Reset();
         return &m_p;
     }
+    // Lets go of the reference without releasing it (the test released it).
     T* Detach()
     {
         T* p = m_p;
@@ -91,3 +103,21 @@ private:
 
 // "0x8876017c" for an HRESULT, for assertion messages.
 std::string Hex(HRESULT hr);
+std::string GuidText(const GUID& guid);
+
+// Everything an enumerator still has, read one record at a time.
+template <class Enumerator, class Record>
+std::vector<Record> ReadAll(Enumerator* pEnum)
+{
+    std::vector<Record> records;
+    Record record;
+    ULONG cFetched = 0;
+    while (pEnum->Next(1, &record, &cFetched) == S_OK && cFetched == 1) records.push_back(record);
+    return records;
+}
+
+inline bool SameBytes(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+inline bool SameBytes(const DXMGRDISPLAYMODE& a, const DXMGRDISPLAYMODE& b)
+{
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
