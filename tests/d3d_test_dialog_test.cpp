@@ -64,6 +64,20 @@ protected:
         return found;
     }
 
+    // Presses the test button and answers the save question with No.
+    void PressTestAnsweringNo(HWND dialog)
+    {
+        Click(dialog, IDC_TEST_TRIANGLE);
+        ExpectSaveQuestion(AnswerBox(IDNO));
+    }
+
+    // The same, then waits for the test window to show.
+    HWND StartTestAnsweringNo(HWND dialog)
+    {
+        PressTestAnsweringNo(dialog);
+        return WaitForVisibleTestWindow();
+    }
+
     HWND WaitForVisibleTestWindow()
     {
         HWND window = nullptr;
@@ -123,9 +137,7 @@ TEST_F(Direct3DTestFromDialog, NoStartsTheTestWithoutWritingAndClosingReturnsToT
     ASSERT_TRUE(WaitUntil([&] { return CheckState(dialog, IDC_DITHERINIT) == BST_CHECKED; }, 5000));
 
     for (int round = 0; round < 2; ++round) {
-        Click(dialog, IDC_TEST_TRIANGLE);
-        ExpectSaveQuestion(AnswerBox(IDNO));
-        HWND window = WaitForVisibleTestWindow();
+        HWND window = StartTestAnsweringNo(dialog);
         ASSERT_TRUE(window) << "round " << round;
         EXPECT_TRUE(KeepsDrawing(window)) << "round " << round;
         EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
@@ -165,13 +177,10 @@ TEST_F(Direct3DTestFromDialog, SecondPressAsksAgainThenReportsD3DErrorWhileTheFi
     key.SetOptions("1", "0", "0", "1", "0");
     HWND dialog = StartToDialog();
     ASSERT_TRUE(dialog);
-    Click(dialog, IDC_TEST_TRIANGLE);
-    ExpectSaveQuestion(AnswerBox(IDNO));
-    HWND first = WaitForVisibleTestWindow();
+    HWND first = StartTestAnsweringNo(dialog);
     ASSERT_TRUE(first);
 
-    Click(dialog, IDC_TEST_TRIANGLE);
-    ExpectSaveQuestion(AnswerBox(IDNO));
+    PressTestAnsweringNo(dialog);
     HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
     ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
     ExpectD3DError(ReadMessageBox(box));
@@ -191,9 +200,7 @@ TEST_F(Direct3DTestFromDialog, ClosingTheTestWhileAMessageBoxIsUpLeavesTheBoxOpe
     key.SetOptions("1", "0", "0", "1", "0");
     HWND dialog = StartToDialog();
     ASSERT_TRUE(dialog);
-    Click(dialog, IDC_TEST_TRIANGLE);
-    ExpectSaveQuestion(AnswerBox(IDNO));
-    HWND window = WaitForVisibleTestWindow();
+    HWND window = StartTestAnsweringNo(dialog);
     ASSERT_TRUE(window);
 
     Click(dialog, IDC_ABOUT);
@@ -215,8 +222,7 @@ TEST_F(Direct3DTestFromDialog, WithoutDirectDrawTheWindowNeverShowsAndD3DErrorAp
     ASSERT_TRUE(disabled.Ok());
     HWND dialog = StartToDialog();
     ASSERT_TRUE(dialog);
-    Click(dialog, IDC_TEST_TRIANGLE);
-    ExpectSaveQuestion(AnswerBox(IDNO));
+    PressTestAnsweringNo(dialog);
     HWND box = m_program->WaitForOwnedDialog(WINDOW_TIMEOUT_MS);
     ASSERT_TRUE(box) << "no D3D Error box; open dialogs: " << OpenDialogs();
     ExpectD3DError(ReadMessageBox(box));
@@ -233,9 +239,7 @@ TEST_F(Direct3DTestFromDialog, EscapeInTheDialogWhileTheTestRunsStillCancels)
     key.SetOptions("1", "0", "0", "1", "0");
     HWND dialog = StartToDialog();
     ASSERT_TRUE(dialog);
-    Click(dialog, IDC_TEST_TRIANGLE);
-    ExpectSaveQuestion(AnswerBox(IDNO));
-    HWND window = WaitForVisibleTestWindow();
+    HWND window = StartTestAnsweringNo(dialog);
     ASSERT_TRUE(window);
 
     // The test window has the keyboard focus now; the user presses Esc on a

@@ -56,57 +56,69 @@ LONG WINAPI RacingEnumKey(HKEY hKey, DWORD index, LPSTR name, LPDWORD nameSize, 
 }
 }  // namespace
 
-TEST(RegistryIteratorRace, ValueWalkEndsWhenEveryValueVanishedDuringAStep)
-{
-    ScratchKey scratch;
-    scratch.SetString("a", "1");
-    scratch.SetString("b", "2");
-    ImportPatch patch("advapi32.dll", "RegEnumValueA", reinterpret_cast<void*>(&RacingEnumValue));
-    ASSERT_TRUE(patch.Installed());
-    g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(patch.Original());
-    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+// A scratch key holding the entries "a" and "b" (values or subkeys), walked
+// through its own handle while the enumeration call is the racing one.
+class RacingWalk : public ::testing::Test {
+protected:
+    RacingWalk(bool subkeys)
+        : m_patch("advapi32.dll", subkeys ? "RegEnumKeyExA" : "RegEnumValueA",
+                  subkeys ? reinterpret_cast<void*>(&RacingEnumKey) : reinterpret_cast<void*>(&RacingEnumValue))
+    {
+        for (const char* name : {"a", "b"}) {
+            if (subkeys)
+                RegCloseKey(m_scratch.CreateSubkey(name));
+            else
+                m_scratch.SetString(name, "1");
+        }
+        if (subkeys)
+            g_realEnumKey = reinterpret_cast<decltype(&RegEnumKeyExA)>(m_patch.Original());
+        else
+            g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(m_patch.Original());
+        g_removeFrom = m_scratch.Handle();
+        g_removeOnNextCall.clear();
+        g_calls = 0;
+    }
+    void SetUp() override { ASSERT_TRUE(m_patch.Installed()); }
 
-    auto it = key.BeginValueIteration();
+    ScratchKey m_scratch;
+    ImportPatch m_patch;
+    CRegistryKey m_key{OpenScratchCopy(m_scratch.Handle())};
+};
+
+class RacingValueWalk : public RacingWalk {
+protected:
+    RacingValueWalk() : RacingWalk(false) {}
+};
+
+class RacingSubkeyWalk : public RacingWalk {
+protected:
+    RacingSubkeyWalk() : RacingWalk(true) {}
+};
+
+TEST_F(RacingValueWalk, EndsWhenEveryValueVanishedDuringAStep)
+{
+    auto it = m_key.BeginValueIteration();
     ASSERT_STREQ("a", it.GetName());
-    g_removeFrom = scratch.Handle();
     g_removeOnNextCall = {"a", "b"};
     ++it;
-    EXPECT_TRUE(it == key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
+    EXPECT_TRUE(it == m_key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
 }
 
-TEST(RegistryIteratorRace, ValueWalkEndsWhenTheEntriesLeftLieBeforeTheIndex)
+TEST_F(RacingValueWalk, EndsWhenTheEntriesLeftLieBeforeTheIndex)
 {
-    ScratchKey scratch;
-    scratch.SetString("a", "1");
-    scratch.SetString("b", "2");
-    ImportPatch patch("advapi32.dll", "RegEnumValueA", reinterpret_cast<void*>(&RacingEnumValue));
-    ASSERT_TRUE(patch.Installed());
-    g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(patch.Original());
-    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
-
-    auto it = key.BeginValueIteration();
-    g_removeFrom = scratch.Handle();
+    auto it = m_key.BeginValueIteration();
     g_removeOnNextCall = {"b"};
     g_calls = 0;
     ++it;
-    EXPECT_TRUE(it == key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
+    EXPECT_TRUE(it == m_key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
     EXPECT_LE(g_calls, 2) << "the step kept asking for an entry that is gone";
 }
 
-TEST(RegistryIteratorRace, SubkeyWalkEndsWhenEverySubkeyVanishedDuringAStep)
+TEST_F(RacingSubkeyWalk, EndsWhenEverySubkeyVanishedDuringAStep)
 {
-    ScratchKey scratch;
-    RegCloseKey(scratch.CreateSubkey("a"));
-    RegCloseKey(scratch.CreateSubkey("b"));
-    ImportPatch patch("advapi32.dll", "RegEnumKeyExA", reinterpret_cast<void*>(&RacingEnumKey));
-    ASSERT_TRUE(patch.Installed());
-    g_realEnumKey = reinterpret_cast<decltype(&RegEnumKeyExA)>(patch.Original());
-    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
-
-    auto it = key.BeginSubkeyIteration();
+    auto it = m_key.BeginSubkeyIteration();
     ASSERT_STREQ("a", it.GetName());
-    g_removeFrom = scratch.Handle();
     g_removeOnNextCall = {"a", "b"};
     ++it;
-    EXPECT_TRUE(it == key.EndSubkeyIteration()) << "still positioned on \"" << it.GetName() << "\"";
+    EXPECT_TRUE(it == m_key.EndSubkeyIteration()) << "still positioned on \"" << it.GetName() << "\"";
 }
