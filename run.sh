@@ -7,16 +7,14 @@ set -u
 cd "$(dirname "$0")"
 . tests/wine_tools.sh
 
-tools/install-deps.sh || exit 1
-if ! command -v xwininfo >/dev/null; then   # used to wait for the dialog headless
-  [ "$(id -u)" -eq 0 ] || { echo "run.sh: x11-utils is missing; run as root" >&2; exit 1; }
-  apt-get install -y -qq x11-utils >/dev/null || exit 1
-fi
+tools/install-deps.sh
+case $? in 0|2) ;; *) echo "run.sh: set-up failed" >&2; exit 1 ;; esac
 
-# The program is 32-bit; a kernel without 32-bit emulation can run only the x86_64 build.
-if host_runs_32bit; then preset=mingw32 arch=win32
+# The program is 32-bit; where the i686 build cannot run, the x86_64 one does.
+blocker=$(i686_blocker)
+if [ -z "$blocker" ]; then preset=mingw32 arch=win32
 else preset=mingw64 arch=win64
-  echo "run.sh: this kernel cannot run 32-bit programs: using the x86_64 build"
+  echo "run.sh: $blocker: using the x86_64 build"
 fi
 build=${CORVANE_BUILD_DIR:-build/$preset}
 echo "run.sh: building $build"
@@ -25,30 +23,19 @@ cmake --preset "$preset" -B "$build" >/dev/null && cmake --build "$build" --targ
 export WINEPREFIX=${CORVANE_PREFIX:-$PWD/build/wine-$arch} WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 wine=$(wine_loader "$arch")
-xvfb_pid=
-teardown() {
-  "$(wine_server)" -k 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-}
-trap teardown EXIT
+logs=$(mktemp -d /tmp/corvane-run.XXXXXX)
+trap 'stop_wine; rm -rf "$logs"' EXIT
 trap 'exit 130' INT TERM
 
 headless=
 if [ -z "${DISPLAY:-}" ]; then
   headless=1
-  exec 3<> <(:)
-  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb_pid=$!
-  read -r -t 20 display <&3 || { echo "run.sh: Xvfb did not start" >&2; exit 1; }
-  exec 3>&-
-  export DISPLAY=:$display
+  start_xvfb "$logs/xvfb.log" || exit 1
   echo "run.sh: no display; started Xvfb on $DISPLAY"
 fi
 
-if [ ! -f "$WINEPREFIX/system.reg" ]; then
-  echo "run.sh: preparing the Wine prefix $WINEPREFIX"
-  mkdir -p "$WINEPREFIX" && "$wine" wineboot -i >/dev/null 2>&1 || { echo "run.sh: wineboot failed" >&2; exit 1; }
-fi
+[ -f "$WINEPREFIX/system.reg" ] || echo "run.sh: preparing the Wine prefix $WINEPREFIX"
+boot_prefix "$arch" "$logs/boot.log" || exit 1
 ddhal='HKLM\SOFTWARE\ATI TECHNOLOGIES\DRIVER\DDHAL'
 if ! "$wine" reg query "$ddhal" >/dev/null 2>&1; then
   echo "run.sh: adding the demo driver key $ddhal"
@@ -69,21 +56,17 @@ fi
 test_window_shot() {
   [ -n "${CORVANE_TEST_SHOT:-}" ] || return 0
   cmake --build "$build" --target d3d_test_shot >/dev/null || return 1
-  local bmp status
-  bmp=$(mktemp /tmp/corvane-d3d.XXXXXX.bmp)
+  local bmp="$logs/d3d-test.bmp"
   "$wine" "$build/bin/d3d_test_shot.exe" "$bmp" && convert "$bmp" "$CORVANE_TEST_SHOT" &&
     echo "run.sh: screenshot of the Direct3D test window saved as $CORVANE_TEST_SHOT"
-  status=$?
-  rm -f "$bmp"
-  return $status
 }
 
-# Headless: without a window manager, unmanaged windows avoid Wine's waits.
-"$wine" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+unmanaged_windows "$arch"
 "$wine" "$exe" &
+version=$(sed -n 's/^project(Corvane VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
 shot=${CORVANE_SHOT:-$PWD/build/corvane.png}
 for _ in $(seq 100); do   # up to 20 s for the dialog to show and paint
-  geometry=$(xwininfo -name "Corvane 1.1" 2>/dev/null |
+  geometry=$(xwininfo -name "Corvane $version" 2>/dev/null |
              awk '/Absolute upper-left X/{x=$4} /Absolute upper-left Y/{y=$4}
                   /Width:/{w=$2} /Height:/{h=$2} END{if (w) print w "x" h "+" x "+" y}')
   if [ -n "$geometry" ]; then

@@ -11,8 +11,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 if [ -z "${CORVANE_WINE_READY:-}" ]; then
   CORVANE_WINE_ARCH=$arch exec "$here/wine_env.sh" "$0" "$arch" "$prog" "$@"
 fi
-if [ "$arch" = win32 ] && ! host_runs_32bit; then
-  echo "dxmgr_desktop_run: this host cannot run 32-bit programs" >&2
+if [ "$arch" = win32 ] && blocker=$(i686_blocker) && [ -n "$blocker" ]; then
+  echo "dxmgr_desktop_run: cannot run i686 programs here: $blocker" >&2
   exit 1
 fi
 loader=$(wine_loader "$arch")

@@ -10,37 +10,18 @@ here=$(cd "$(dirname "$0")" && pwd)
 . "$here/wine_tools.sh"
 
 work=$(mktemp -d /tmp/corvane-wine.XXXXXX)
-xvfb_pid=
 export WINEPREFIX=$work/prefix WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml="
 
-teardown() {
-  WINEPREFIX=$work/prefix "$(wine_server)" -k 2>/dev/null
-  [ -n "$xvfb_pid" ] && kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null
-  rm -rf "$work"
-}
+teardown() { stop_wine; rm -rf "$work"; }
 trap teardown EXIT
 trap 'exit 130' INT TERM
 
-# Xvfb picks a free display itself and reports it on a pipe.
-exec 3<> <(:)
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
-xvfb_pid=$!
-read -r -t 20 display <&3 || { echo "wine_env: Xvfb did not start (see $work/xvfb.log)" >&2; exit 1; }
-exec 3>&-
-export DISPLAY=:$display
-
+start_xvfb "$work/xvfb.log" || exit 1
 echo "wine_env: $arch prefix $WINEPREFIX on display $DISPLAY" >&2
-# A persistent server keeps Wine's system processes alive for the whole run;
-# otherwise each test would restart them, and they would inherit its output.
-mkdir -p "$WINEPREFIX"
-"$(wine_server)" -p
-"$(wine_loader "$arch")" wineboot -i >"$work/boot.log" 2>&1 \
-  || { echo "wine_env: wineboot failed:" >&2; cat "$work/boot.log" >&2; exit 1; }
-# Without a window manager Wine waits about 2 s whenever a window is hidden;
-# unmanaged windows do not.
-"$(wine_loader "$arch")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >>"$work/boot.log" 2>&1
+boot_prefix "$arch" "$work/boot.log" || exit 1
+unmanaged_windows "$arch"
 
 export CORVANE_WINE_READY=1
 "$@"

@@ -1,32 +1,92 @@
 #!/bin/bash
-# Installs what building and testing Corvane needs on Debian 12, and only what is missing.
-set -eu
-packages=(
-  cmake ninja-build
+# Installs what building, testing and running Corvane needs on Debian 12, and
+# only what is missing. The amd64 packages come first and are all needed. The
+# i386 packages (32-bit Wine and Mesa, for running the i686 programs) are added
+# only where the kernel runs 32-bit code, and never stand in the way of the
+# x86_64 path.
+#   exit 0: everything this machine can use is installed
+#   exit 1: a needed package is missing (named), or root is needed
+#   exit 2: the amd64 packages are in, but the i386 ones could not be (named)
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+
+host_packages=(
+  cmake ninja-build binutils
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest
-  wine wine32:i386 wine64
-  xvfb xauth x11-apps imagemagick
+  wine wine64
+  xvfb xauth x11-apps x11-utils imagemagick
   libgl1-mesa-dri libglx-mesa0 libgl1
-  libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386
 )
+i386_packages=(wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386)
+
+say() { echo "install-deps: $*" >&2; }
+
+missing_of() {
+  local p
+  for p; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || echo "$p"
+  done
+}
+
+kernel_runs_32bit() { "$here/runs-32bit-code"; }   # 0 yes, 1 no, 2 cannot tell yet
+
+# A mirror can serve a broken index for one architecture; the others still count.
+update_indexes() {
+  apt-get update -qq >"$log" 2>&1 && return 0
+  say "warning: some package indexes failed to update; installing from those that did:"
+  grep -E '^(E|W):' "$log" | head -5 >&2
+}
+
+# Installs all or nothing; on failure names each package that cannot be installed.
+install_packages() {
+  apt-get install -y -qq "$@" >"$log" 2>&1 && return 0
+  local p broken=()
+  for p; do
+    apt-get install -s -qq "$p" >/dev/null 2>&1 || broken+=("$p")
+  done
+  [ ${#broken[@]} -gt 0 ] || broken=("$@")
+  say "cannot install: ${broken[*]}"
+  tail -5 "$log" >&2
+  return 1
+}
+
+missing_host=($(missing_of "${host_packages[@]}"))
+runs32=unknown
+if [ ${#missing_host[@]} -eq 0 ]; then
+  kernel_runs_32bit; case $? in 0) runs32=yes ;; 1) runs32=no ;; esac
+fi
+missing_i386=()
+[ "$runs32" = yes ] && missing_i386=($(missing_of "${i386_packages[@]}"))
+[ ${#missing_host[@]} -eq 0 ] && [ ${#missing_i386[@]} -eq 0 ] && exit 0
+
+# Nothing on the system changes before this point.
+[ "$(id -u)" -eq 0 ] || { say "missing ${missing_host[*]} ${missing_i386[*]}; run as root"; exit 1; }
+export DEBIAN_FRONTEND=noninteractive
+log=$(mktemp /tmp/corvane-apt.XXXXXX.log)
+trap 'rm -f "$log"' EXIT
+
+if [ ${#missing_host[@]} -gt 0 ]; then
+  say "installing ${missing_host[*]}"
+  update_indexes
+  install_packages "${missing_host[@]}" || exit 1
+  updated=1
+  kernel_runs_32bit; case $? in 0) runs32=yes ;; 1) runs32=no ;; *) runs32=unknown ;; esac
+fi
+
+case $runs32 in
+  no) say "this kernel runs no 32-bit code: the i386 packages are left out"; exit 0 ;;
+  unknown) say "cannot tell whether this kernel runs 32-bit code: the i386 packages are left out"; exit 0 ;;
+esac
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
-  echo "install-deps: enabling the i386 architecture"
+  say "this kernel runs 32-bit code: enabling the i386 architecture"
   dpkg --add-architecture i386
   updated=
 fi
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
-done
-[ ${#missing[@]} -eq 0 ] && exit 0
-
-[ "$(id -u)" -eq 0 ] || { echo "install-deps: missing ${missing[*]}; run as root" >&2; exit 1; }
-echo "install-deps: installing ${missing[*]}"
-export DEBIAN_FRONTEND=noninteractive
-apt-get update -qq
-# Some i386 package scripts cannot run on kernels without 32-bit emulation;
-# the packages still install.
-apt-get install -y -qq "${missing[@]}" >/tmp/corvane-apt.log 2>&1 || {
-  tail -20 /tmp/corvane-apt.log >&2; exit 1; }
+missing_i386=($(missing_of "${i386_packages[@]}"))
+[ ${#missing_i386[@]} -eq 0 ] && exit 0
+say "installing ${missing_i386[*]}"
+[ -n "${updated:-}" ] || update_indexes
+install_packages "${missing_i386[@]}" || {
+  say "the i686 programs cannot run under Wine here; the x86_64 path is complete"; exit 2; }
+exit 0
