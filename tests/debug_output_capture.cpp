@@ -1,13 +1,30 @@
 #include "tests/debug_output_capture.h"
 
-#include <mutex>
-
 #ifndef DBG_PRINTEXCEPTION_C
 #define DBG_PRINTEXCEPTION_C 0x40010006L
 #endif
 
 namespace {
-std::mutex g_mutex;
+// Holds the captured lines for one thread at a time; a critical section, since
+// the win32 thread model of the compilers has no std::mutex.
+class LinesLock {
+public:
+    LinesLock() { EnterCriticalSection(&Section()); }
+    ~LinesLock() { LeaveCriticalSection(&Section()); }
+    LinesLock(const LinesLock&) = delete;
+    LinesLock& operator=(const LinesLock&) = delete;
+
+private:
+    static CRITICAL_SECTION& Section()
+    {
+        static struct Holder {
+            CRITICAL_SECTION section;
+            Holder() { InitializeCriticalSection(&section); }
+        } holder;
+        return holder.section;
+    }
+};
+
 std::vector<std::string> g_lines;
 int g_active = 0;
 
@@ -18,7 +35,7 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info)
         return EXCEPTION_CONTINUE_SEARCH;
     const char* text = reinterpret_cast<const char*>(record->ExceptionInformation[1]);
     const size_t length = static_cast<size_t>(record->ExceptionInformation[0]);
-    std::lock_guard<std::mutex> lock(g_mutex);
+    LinesLock lock;
     if (text) {
         // The count includes the terminating zero.
         std::string line(text, length ? length - 1 : 0);
@@ -33,7 +50,7 @@ LONG CALLBACK OnException(EXCEPTION_POINTERS* info)
 DebugOutputCapture::DebugOutputCapture()
 {
     {
-        std::lock_guard<std::mutex> lock(g_mutex);
+        LinesLock lock;
         g_lines.clear();
         ++g_active;
     }
@@ -43,13 +60,13 @@ DebugOutputCapture::DebugOutputCapture()
 DebugOutputCapture::~DebugOutputCapture()
 {
     RemoveVectoredExceptionHandler(m_handler);
-    std::lock_guard<std::mutex> lock(g_mutex);
+    LinesLock lock;
     --g_active;
 }
 
 std::vector<std::string> DebugOutputCapture::Lines() const
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    LinesLock lock;
     return g_lines;
 }
 
@@ -63,6 +80,6 @@ std::string DebugOutputCapture::Text() const
 
 void DebugOutputCapture::Clear()
 {
-    std::lock_guard<std::mutex> lock(g_mutex);
+    LinesLock lock;
     g_lines.clear();
 }
