@@ -65,13 +65,22 @@ void OnDestroy(HWND window)
     }
 }
 
+// The top-level window that holds window: GetAncestor(GA_ROOT), whose
+// documentation names no Windows 98, from calls that Windows 95 has.
+HWND TopLevelWindowOf(HWND window)
+{
+    while (window && (GetWindowLongPtrA(window, GWL_STYLE) & WS_CHILD))
+        window = reinterpret_cast<HWND>(GetWindowLongPtrA(window, GWLP_HWNDPARENT));
+    return window;
+}
+
 // The dialog's own modal loop is not running while the test's loop runs:
 // give the dialog its keyboard handling (Tab, Enter, Esc) from here.
 bool HandledAsDialogMessage(MSG& message)
 {
     if (!message.hwnd)
         return false;
-    HWND root = GetAncestor(message.hwnd, GA_ROOT);
+    HWND root = TopLevelWindowOf(message.hwnd);
     char className[16] = "";
     if (!root || root == g_test.window || !GetClassNameA(root, className, sizeof className) ||
         strcmp(className, DIALOG_CLASS_NAME) != 0)
