@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace Quarnell {
 
@@ -9,25 +10,59 @@ namespace {
 // that allocates nothing, at the price of texts overwriting each other.
 char g_messageText[512];
 
-DWORD LookUpSystemText(DWORD code)
+// The code's own text keeps inserts such as %1 as they stand: there are no
+// arguments for them, and without FORMAT_MESSAGE_IGNORE_INSERTS every text
+// holding one fails to format at all.
+const DWORD kOwnText = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
+// The fallback's text is used only when it reads complete: the text for an
+// unknown message number consists of inserts, and "Unknown error 0x..."
+// says more.
+const DWORD kFallbackText = FORMAT_MESSAGE_FROM_SYSTEM;
+
+// The system's text for code in the buffer; false when there is none.
+bool LookUpSystemText(DWORD code, DWORD flags)
 {
-    return FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, code, 0, g_messageText,
-                          sizeof g_messageText - 1, nullptr);
+    return FormatMessageA(flags, nullptr, code, 0, g_messageText, sizeof g_messageText - 1, nullptr) != 0;
+}
+
+// A text longer than the buffer comes whole in a block of the system's and is
+// cut to fit: the caller reads the start of its own code's text.
+bool LookUpLongSystemText(DWORD code)
+{
+    LPSTR pWhole = nullptr;
+    DWORD length = FormatMessageA(kOwnText | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, 0,
+                                  reinterpret_cast<LPSTR>(&pWhole), 0, nullptr);
+    if (length == 0)
+        return false;
+    if (length > sizeof g_messageText - 1)
+        length = sizeof g_messageText - 1;
+    std::memcpy(g_messageText, pWhole, length);
+    g_messageText[length] = '\0';
+    LocalFree(pWhole);
+    return true;
+}
+
+LPCSTR UnknownError(DWORD code)
+{
+    std::snprintf(g_messageText, sizeof g_messageText, "Unknown error 0x%08lX",
+                  static_cast<unsigned long>(code));
+    return g_messageText;
 }
 }  // namespace
 
 LPCSTR FormatErrorMessage(DWORD code)
 {
-    if (LookUpSystemText(code) != 0)
+    if (LookUpSystemText(code, kOwnText))
         return g_messageText;
+    DWORD lookupError = GetLastError();
+    if (lookupError == ERROR_INSUFFICIENT_BUFFER)
+        return LookUpLongSystemText(code) ? g_messageText : UnknownError(code);
     // The reason the lookup failed is worth one more lookup; a chain of
     // failing lookups could otherwise go on without end.
-    DWORD lookupError = GetLastError();
-    if (lookupError != ERROR_SUCCESS && lookupError != code && LookUpSystemText(lookupError) != 0)
+    if (lookupError != ERROR_SUCCESS && lookupError != code &&
+        LookUpSystemText(lookupError, kFallbackText))
         return g_messageText;
-    std::snprintf(g_messageText, sizeof g_messageText, "Unknown error 0x%08lX",
-                  static_cast<unsigned long>(code));
-    return g_messageText;
+    return UnknownError(code);
 }
 
 LPCSTR CWin32Exception::GetErrorMessage() const

@@ -18,6 +18,27 @@ TEST(RegistryException, FormatErrorMessageGivesTheSystemTextUnchanged)
     EXPECT_EQ(std::strlen(expected), std::strlen(FormatErrorMessage(ERROR_FILE_NOT_FOUND)));
 }
 
+TEST(RegistryException, EveryCodeGetsItsOwnTextWithInsertsAsTheyStand)
+{
+    // Texts such as 193's hold inserts (%1); they must still be their code's
+    // text, never the text of the lookup's own failure.
+    int withInserts = 0;
+    for (DWORD code = 0; code < 16000; ++code) {
+        LPSTR pExpected = nullptr;
+        DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
+                                          FORMAT_MESSAGE_IGNORE_INSERTS,
+                                      nullptr, code, 0, reinterpret_cast<LPSTR>(&pExpected), 0, nullptr);
+        if (length == 0)
+            continue;
+        std::string expected(pExpected, length < 511 ? length : 511);
+        LocalFree(pExpected);
+        if (expected.find('%') != std::string::npos)
+            ++withInserts;
+        EXPECT_EQ(expected, FormatErrorMessage(code)) << "code " << code;
+    }
+    EXPECT_GT(withInserts, 0) << "no text with an insert was tried";
+}
+
 TEST(RegistryException, UnknownCodeEndsInABoundedFallback)
 {
     const DWORD unknown = 0x2BADF00D;
