@@ -61,6 +61,10 @@ CRegistryKey& CRegistryKey::operator=(const CRegistryKey& other)
 
 CRegistryKey& CRegistryKey::operator=(HKEY hKey)
 {
+    // The handle this key (and every copy sharing it) holds already: a second
+    // owner of it would close it under the first.
+    if (hKey == m_pKey->GetHandle())
+        return *this;
     CCountedRegKey* pNew = NewCCountedRegKey(hKey, true);
     m_pKey->Release();
     m_pKey = pNew;

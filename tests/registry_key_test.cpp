@@ -48,6 +48,25 @@ TEST(RegistryKey, SelfAssignmentAndAssigningACopyKeepTheKeyOpen)
     EXPECT_TRUE(IsClosedKeyHandle(raw));
 }
 
+TEST(RegistryKey, AssigningTheHeldHandleChangesNothing)
+{
+    ScratchKey scratch;
+    HKEY raw = OpenScratchCopy(scratch.Handle());
+    {
+        CRegistryKey key(raw);
+        key = static_cast<HKEY>(key);
+        EXPECT_FALSE(IsClosedKeyHandle(raw)) << "the key closed its own handle";
+        {
+            CRegistryKey copy(key);
+            key = static_cast<HKEY>(copy);
+        }
+        EXPECT_FALSE(IsClosedKeyHandle(raw)) << "a copy's end closed the handle the key still holds";
+        key.SetValue("still usable", 1ul);
+        EXPECT_EQ(std::string("\x01\0\0\0", 4), StoredBytes(scratch.Handle(), "still usable"));
+    }
+    EXPECT_TRUE(IsClosedKeyHandle(raw));
+}
+
 TEST(RegistryKey, AssignmentReleasesThePreviousKey)
 {
     ScratchKey scratch;
