@@ -81,6 +81,83 @@ struct DenyingDescriptor {
 };
 }  // namespace
 
+namespace {
+// A registry link as Windows NT makes one (REG_OPTION_CREATE_LINK, and the
+// target's native path in the REG_LINK value "SymbolicLinkValue"); removed as
+// a link, never through it, when the test ends. ntdll names the target's path
+// and deletes the link itself.
+class RegistryLink {
+public:
+    RegistryLink(HKEY hParent, const wchar_t* name, HKEY hTarget) : m_hParent(hParent), m_name(name)
+    {
+        HMODULE ntdll = GetModuleHandleA("ntdll.dll");
+        auto queryKey = reinterpret_cast<LONG(WINAPI*)(HANDLE, int, PVOID, ULONG, PULONG)>(
+            reinterpret_cast<void*>(GetProcAddress(ntdll, "NtQueryKey")));
+        ULONG nameInformation[512] = {};  // KeyNameInformation: byte length, then the UTF-16 name
+        ULONG length = 0;
+        EXPECT_EQ(0, queryKey(hTarget, 3, nameInformation, sizeof nameInformation, &length));
+        HKEY hLink = nullptr;
+        DWORD disposition = 0;
+        EXPECT_EQ(ERROR_SUCCESS, RegCreateKeyExW(hParent, name, 0, nullptr, REG_OPTION_CREATE_LINK,
+                                                 KEY_ALL_ACCESS | KEY_CREATE_LINK, nullptr, &hLink, &disposition));
+        EXPECT_EQ(ERROR_SUCCESS, RegSetValueExW(hLink, L"SymbolicLinkValue", 0, REG_LINK,
+                                                reinterpret_cast<const BYTE*>(nameInformation + 1),
+                                                nameInformation[0]));
+        RegCloseKey(hLink);
+    }
+    ~RegistryLink()
+    {
+        auto deleteKey = reinterpret_cast<LONG(WINAPI*)(HANDLE)>(
+            reinterpret_cast<void*>(GetProcAddress(GetModuleHandleA("ntdll.dll"), "NtDeleteKey")));
+        HKEY hLink = nullptr;
+        if (RegOpenKeyExW(m_hParent, m_name, REG_OPTION_OPEN_LINK, KEY_ALL_ACCESS, &hLink) == ERROR_SUCCESS) {
+            deleteKey(hLink);
+            RegCloseKey(hLink);
+        }
+    }
+    RegistryLink(const RegistryLink&) = delete;
+    RegistryLink& operator=(const RegistryLink&) = delete;
+
+private:
+    HKEY m_hParent;
+    const wchar_t* m_name;
+};
+
+bool KeyHoldsValue(HKEY hRoot, const char* subKey, const char* name)
+{
+    HKEY hKey = nullptr;
+    if (RegOpenKeyExA(hRoot, subKey, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return false;
+    bool found = RegQueryValueExA(hKey, name, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+    RegCloseKey(hKey);
+    return found;
+}
+}  // namespace
+
+TEST(RegistryMaintenance, DeletionNeverGoesThroughARegistryLink)
+{
+    ScratchKey scratch;
+    HKEY outside = scratch.CreateSubkey("outside");
+    RegSetValueExA(outside, "kept", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
+    RegCloseKey(scratch.CreateSubkey("outside\\inner"));
+    RegCloseKey(scratch.CreateSubkey("tree\\a"));
+    HKEY tree = scratch.CreateSubkey("tree\\b");
+    {
+        RegistryLink link(tree, L"link", outside);
+        CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+        const char kLinkWhere[] = "CRegistryKey::DeleteKey() - registry link";
+
+        EXPECT_TRUE(RaisesRegistryError([&] { key.DeleteKeyAndSubkeys("tree"); }, kLinkWhere, ERROR_ACCESS_DENIED));
+        EXPECT_TRUE(scratch.HasSubkey("tree\\a")) << "deleted part of the tree before refusing";
+        EXPECT_TRUE(RaisesRegistryError([&] { key.DeleteKey("tree\\b\\link"); }, kLinkWhere, ERROR_ACCESS_DENIED));
+
+        EXPECT_TRUE(KeyHoldsValue(scratch.Handle(), "outside", "kept")) << "the link's target was emptied";
+        EXPECT_TRUE(scratch.HasSubkey("outside\\inner")) << "the link's target lost a subkey";
+    }
+    RegCloseKey(tree);
+    RegCloseKey(outside);
+}
+
 TEST(RegistryMaintenance, DeleteKeyRefusesAKeyWithSubkeysAndDeletesNothing)
 {
     ScratchKey scratch;
