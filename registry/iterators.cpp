@@ -1,5 +1,7 @@
 #include "registry/registry_key.h"
 
+#include "registry/block_size.h"
+
 namespace Quarnell {
 
 namespace {
@@ -8,13 +10,17 @@ namespace {
 // that lengths that lag behind the data cannot stall the step.
 template <typename A, typename B>
 void GrowBuffers(ExpandableBuffer<A>& first, DWORD longestFirst, ExpandableBuffer<B>& second,
-                 DWORD longestSecond)
+                 DWORD longestSecond, LPCSTR where)
 {
-    DWORD firstSize = longestFirst + 1 > first.Size() ? longestFirst + 1 : first.Size();
-    DWORD secondSize = longestSecond + 1 > second.Size() ? longestSecond + 1 : second.Size();
+    DWORD firstSize = CheckedBlockSize(longestFirst, 1, 1, where);
+    DWORD secondSize = CheckedBlockSize(longestSecond, 1, 1, where);
+    if (firstSize < first.Size())
+        firstSize = first.Size();
+    if (secondSize < second.Size())
+        secondSize = second.Size();
     if (firstSize == first.Size() && secondSize == second.Size()) {
-        firstSize *= 2;
-        secondSize *= 2;
+        firstSize = CheckedBlockSize(firstSize, 2, 0, where);
+        secondSize = CheckedBlockSize(secondSize, 2, 0, where);
     }
     first.Resize(firstSize);
     second.Resize(secondSize);
@@ -51,6 +57,12 @@ CRegistryKey::IteratorBase::~IteratorBase()
         m_pKey = m_pKey->Release();
 }
 
+void CRegistryKey::IteratorBase::SwapPosition(IteratorBase& other) noexcept
+{
+    std::swap(m_pKey, other.m_pKey);
+    std::swap(m_index, other.m_index);
+}
+
 void CRegistryKey::IteratorBase::ReachEnd()
 {
     m_pKey = m_pKey->Release();
@@ -69,8 +81,9 @@ CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIte
     if (status != ERROR_SUCCESS)
         throw Exception("CRegistryKey::SubkeyIterator::SubkeyIterator()", status);
     if (count != 0) {
-        m_name.Resize(longestName + 1);
-        m_class.Resize(longestClass + 1);
+        static const char kWhere[] = "CRegistryKey::SubkeyIterator::SubkeyIterator()";
+        m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
+        m_class.Resize(CheckedBlockSize(longestClass, 1, 1, kWhere));
     }
     ++*this;
 }
@@ -113,7 +126,8 @@ bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
         // showing the previous entry once more.
         if (count == 0 || m_index >= count)
             return false;
-        GrowBuffers(m_name, longestName, m_class, longestClass);
+        GrowBuffers(m_name, longestName, m_class, longestClass,
+                    "CRegistryKey::SubkeyIterator::GetSubkeyInfo()");
     }
 }
 
@@ -130,8 +144,9 @@ CRegistryKey::ValueIterator::ValueIterator(CCountedRegKey* pKey)
     if (status != ERROR_SUCCESS)
         throw Exception("CRegistryKey::ValueIterator::ValueIterator()", status);
     if (count != 0) {
-        m_name.Resize(longestName + 1);
-        m_data.Resize(longestData + 1);
+        static const char kWhere[] = "CRegistryKey::ValueIterator::ValueIterator()";
+        m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
+        m_data.Resize(CheckedBlockSize(longestData, 1, 1, kWhere));
     }
     ++*this;
 }
@@ -148,17 +163,20 @@ CRegistryKey::ValueIterator::ValueIterator(const ValueIterator& other)
 
 CRegistryKey::ValueIterator& CRegistryKey::ValueIterator::operator=(const ValueIterator& other)
 {
-    if (this != &other) {
-        ExpandableBuffer<char> name(other.m_name);
-        ExpandableBuffer<BYTE> data(other.m_data);
-        IteratorBase::operator=(other);
-        m_name = name;
-        m_data = data;
-        m_type = other.m_type;
-        m_dataLength = other.m_dataLength;
-        ReleaseText();
-    }
+    // Everything that can fail happens while the copy is built.
+    ValueIterator copy(other);
+    Swap(copy);
     return *this;
+}
+
+void CRegistryKey::ValueIterator::Swap(ValueIterator& other) noexcept
+{
+    SwapPosition(other);
+    m_name.Swap(other.m_name);
+    m_data.Swap(other.m_data);
+    std::swap(m_type, other.m_type);
+    std::swap(m_dataLength, other.m_dataLength);
+    std::swap(m_pText, other.m_pText);
 }
 
 CRegistryKey::ValueIterator::~ValueIterator()
@@ -216,7 +234,8 @@ bool CRegistryKey::ValueIterator::GetValueInfo()
             throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
         if (count == 0 || m_index >= count)
             return false;
-        GrowBuffers(m_name, longestName, m_data, longestData);
+        GrowBuffers(m_name, longestName, m_data, longestData,
+                    "CRegistryKey::ValueIterator::GetValueInfo()");
     }
 }
 

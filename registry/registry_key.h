@@ -7,6 +7,8 @@
 // QueryValue overloads, SubkeyExists) answer with a result instead.
 #include <windows.h>
 
+#include <utility>
+
 namespace Quarnell {
 
 // ---------------------------------------------------------------------------
@@ -112,6 +114,11 @@ public:
     T* Get() { return m_pBlock; }
     const T* Get() const { return m_pBlock; }
     DWORD Size() const { return m_size; }
+    void Swap(ExpandableBuffer& other) noexcept
+    {
+        std::swap(m_pBlock, other.m_pBlock);
+        std::swap(m_size, other.m_size);
+    }
     // Hands the block to the caller (who frees it with delete[]); the buffer
     // is empty afterwards.
     T* Detach()
@@ -213,6 +220,8 @@ public:
     protected:
         HKEY KeyHandle() const { return m_pKey->GetHandle(); }
         void ReachEnd();
+        // Exchanges key reference and position; cannot fail.
+        void SwapPosition(IteratorBase& other) noexcept;
 
         CCountedRegKey* m_pKey;
         // Index of the next entry to read; the buffers hold the one before.
@@ -270,6 +279,7 @@ public:
         explicit ValueIterator(CCountedRegKey* pKey);
         // Copies own their display text; it is built again on demand.
         ValueIterator(const ValueIterator& other);
+        // All or nothing: a copy that fails leaves this iterator as it was.
         ValueIterator& operator=(const ValueIterator& other);
         ~ValueIterator() override;
 
@@ -283,6 +293,7 @@ public:
         bool ReadEntry() { return GetValueInfo(); }
         bool GetValueInfo();
         void ReleaseText() const;
+        void Swap(ValueIterator& other) noexcept;
 
         ExpandableBuffer<char> m_name;
         ExpandableBuffer<BYTE> m_data;

@@ -1,5 +1,7 @@
 #include "registry/registry_key.h"
 
+#include "registry/block_size.h"
+
 #include <cstdio>
 #include <cstring>
 #include <memory>
@@ -29,7 +31,7 @@ LPSTR CopyTextWithin(const BYTE* pData, DWORD dataLength)
 
 BYTE* CopyBuffer(const BYTE* pSource, DWORD length)
 {
-    BYTE* pCopy = new BYTE[static_cast<size_t>(length) + 1];
+    BYTE* pCopy = new BYTE[CheckedBlockSize(length, 1, 1, "Quarnell::CopyBuffer()")];
     if (length)
         std::memcpy(pCopy, pSource, length);
     pCopy[length] = 0;
@@ -39,7 +41,7 @@ BYTE* CopyBuffer(const BYTE* pSource, DWORD length)
 LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength)
 {
     static const char kDigits[] = "0123456789abcdef";
-    LPSTR pText = new char[2 * static_cast<size_t>(dataLength) + 1];
+    LPSTR pText = new char[CheckedBlockSize(dataLength, 2, 1, "Quarnell::FormatBytesAsHex()")];
     for (DWORD i = 0; i < dataLength; ++i) {
         pText[2 * i] = kDigits[pData[i] >> 4];
         pText[2 * i + 1] = kDigits[pData[i] & 0x0F];

@@ -1,5 +1,7 @@
 #include "registry/registry_key.h"
 
+#include "registry/block_size.h"
+
 #include <cstdlib>
 #include <cstring>
 #include <memory>
@@ -29,7 +31,7 @@ void QueryTypeAndSize(HKEY hKey, LPCSTR valueName, DWORD& type, DWORD& size)
 MallocBlock ReadData(HKEY hKey, LPCSTR valueName, DWORD& type, DWORD& size, DWORD zeroPadding)
 {
     for (;;) {
-        MallocBlock block(static_cast<BYTE*>(std::malloc(static_cast<size_t>(size) + zeroPadding + 1)));
+        MallocBlock block(static_cast<BYTE*>(std::malloc(CheckedBlockSize(size, 1, zeroPadding + 1, kQueryWhere))));
         if (!block)
             throw CRegistryKey::Exception(kQueryWhere, ERROR_NOT_ENOUGH_MEMORY);
         DWORD length = size;

@@ -13,6 +13,7 @@
 
 namespace {
 volatile LONG g_failNextAllocations = 0;
+volatile LONG g_allocationsBeforeFailure = -1;  // -1: none is planned
 volatile LONG g_liveAllocations = 0;
 }  // namespace
 
@@ -22,6 +23,12 @@ void* operator new(size_t size)
         InterlockedDecrement(&g_failNextAllocations);
         throw std::bad_alloc();
     }
+    if (g_allocationsBeforeFailure == 0) {
+        g_allocationsBeforeFailure = -1;
+        throw std::bad_alloc();
+    }
+    if (g_allocationsBeforeFailure > 0)
+        InterlockedDecrement(&g_allocationsBeforeFailure);
     void* p = std::malloc(size ? size : 1);
     if (!p)
         throw std::bad_alloc();
@@ -85,4 +92,40 @@ TEST(RegistryAllocationFailure, EveryWayOfMakingAKeyClosesTheHandleAndLeaksNothi
 
     EXPECT_EQ(liveBefore, g_liveAllocations) << "allocations left behind";
     g_failNextAllocations = 0;
+}
+
+TEST(RegistryAllocationFailure, ValueIteratorAssignmentIsAllOrNothing)
+{
+    ScratchKey first, second;
+    RegSetValueExA(first.Handle(), "kept", 0, REG_SZ, reinterpret_cast<const BYTE*>("as it was"), 10);
+    RegSetValueExA(second.Handle(), "a", 0, REG_SZ, reinterpret_cast<const BYTE*>("one"), 4);
+    RegSetValueExA(second.Handle(), "b", 0, REG_BINARY, reinterpret_cast<const BYTE*>("\x01\x02"), 2);
+    CRegistryKey firstKey(OpenScratchCopy(first.Handle()));
+    CRegistryKey secondKey(OpenScratchCopy(second.Handle()));
+    CRegistryKey::ValueIterator source = secondKey.BeginValueIteration();
+    ++source;
+
+    // Every allocation of the assignment in turn fails, until one succeeds.
+    for (LONG succeeding = 0;; ++succeeding) {
+        CRegistryKey::ValueIterator target = firstKey.BeginValueIteration();
+        const CRegistryKey::ValueIterator before(target);
+        g_allocationsBeforeFailure = succeeding;
+        bool failed = false;
+        try {
+            target = source;
+        } catch (const std::bad_alloc&) {
+            failed = true;
+        }
+        g_allocationsBeforeFailure = -1;
+        if (!failed) {
+            EXPECT_TRUE(target == source);
+            EXPECT_STREQ("b", target.GetName());
+            EXPECT_STREQ("0102", target.AsString());
+            break;
+        }
+        EXPECT_TRUE(target == before) << "moved to the source's position after " << succeeding << " allocations";
+        EXPECT_STREQ("kept", target.GetName()) << "after " << succeeding << " allocations";
+        EXPECT_STREQ("as it was", target.AsString()) << "after " << succeeding << " allocations";
+        ASSERT_LT(succeeding, 20) << "the assignment never completed";
+    }
 }

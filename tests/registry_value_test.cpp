@@ -299,6 +299,15 @@ TEST(RegistryValue, ValueChecksItsTypeOnConstructionAndConversion)
     EXPECT_EQ(7u, static_cast<DWORD>(shortNumber));
 }
 
+TEST(RegistryValue, ALengthThatLeavesNoRoomForTheTerminatorIsRefusedBeforeAnyCopy)
+{
+    // On i686 the length plus its terminator wrapped to an empty block, which
+    // the copy then overran; the data is never read here.
+    const BYTE data[4] = {1, 2, 3, 4};
+    EXPECT_TRUE(RaisesRegistryError([&] { CRegistryKey::Value value("huge", data, MAXDWORD, REG_BINARY); },
+                                    "Quarnell::CopyBuffer()", ERROR_NOT_ENOUGH_MEMORY));
+}
+
 TEST(RegistryValue, CopiesAndAssignmentOwnTheirDataAndDropTheText)
 {
     CRegistryKey::Value first("first", "one", REG_SZ);
