@@ -56,6 +56,11 @@ public:
             n = cLeft;
             hr = S_FALSE;
         }
+        // Records wanted need room to go to; nothing moves when there is none.
+        if (cWanted > 0 && (pRecords == nullptr || (n > 0 && IsBadWritePtr(pRecords, n * sizeof(Record))))) {
+            if (pcFetched != nullptr) *pcFetched = 0;
+            return E_POINTER;
+        }
         if (pcFetched != nullptr) *pcFetched = n;
         if (n > 0) CopyMemory(pRecords, Self().Records() + m_iPosition, n * sizeof(Record));
         m_iPosition += n;
@@ -78,6 +83,8 @@ public:
     }
 
     STDMETHOD(Clone)(Interface** ppClone) override {
+        // Checked before anything is made, so that no clone is left without an owner.
+        if (IsBadWritePtr(ppClone, sizeof *ppClone)) return E_POINTER;
         Derived* pClone = New();
         if (pClone == nullptr) return E_OUTOFMEMORY;
         const HRESULT hr = pClone->FillCloneOf(Self());

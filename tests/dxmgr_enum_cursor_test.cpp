@@ -166,6 +166,23 @@ TYPED_TEST(EnumeratorCursor, NextAcceptsNullFetchedPointer)
     }
 }
 
+TYPED_TEST(EnumeratorCursor, NullPointersAreRefusedQuietlyAndNothingMoves)
+{
+    using Record = typename TypeParam::Record;
+    DebugOutputCapture capture;
+    HRESULT hr = this->m_enum->Clone(nullptr);
+    EXPECT_EQ(E_POINTER, hr) << Hex(hr);
+    ULONG cFetched = 99;
+    hr = this->m_enum->Next(1, nullptr, &cFetched);
+    EXPECT_EQ(E_POINTER, hr) << Hex(hr);
+    EXPECT_EQ(0u, cFetched);
+    EXPECT_TRUE(capture.Lines().empty()) << capture.Text();
+
+    Record one = {};
+    ASSERT_EQ(S_OK, this->m_enum->Next(1, &one, &cFetched));
+    EXPECT_TRUE(SameRecord(this->m_all[0], one)) << "a refused Next moved the cursor";
+}
+
 TYPED_TEST(EnumeratorCursor, SkipLandingOnTheEndIsOkAndBeyondStopsThere)
 {
     using Record = typename TypeParam::Record;
