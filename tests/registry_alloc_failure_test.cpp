@@ -2,59 +2,18 @@
 // new; this program alone replaces it, so no other test sees the failures.
 #include <gtest/gtest.h>
 #include <windows.h>
-#include <cstdlib>
 #include <new>
 #include "registry/registry_key.h"
+#include "tests/failing_operator_new.h"
 #include "tests/registry_test_support.h"
 #include "tests/scratch_key.h"
-
-// The replacement pairs malloc with free itself; GCC cannot see that.
-#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
-
-namespace {
-volatile LONG g_failNextAllocations = 0;
-volatile LONG g_allocationsBeforeFailure = -1;  // -1: none is planned
-volatile LONG g_liveAllocations = 0;
-}  // namespace
-
-void* operator new(size_t size)
-{
-    if (g_failNextAllocations > 0) {
-        InterlockedDecrement(&g_failNextAllocations);
-        throw std::bad_alloc();
-    }
-    if (g_allocationsBeforeFailure == 0) {
-        g_allocationsBeforeFailure = -1;
-        throw std::bad_alloc();
-    }
-    if (g_allocationsBeforeFailure > 0)
-        InterlockedDecrement(&g_allocationsBeforeFailure);
-    void* p = std::malloc(size ? size : 1);
-    if (!p)
-        throw std::bad_alloc();
-    InterlockedIncrement(&g_liveAllocations);
-    return p;
-}
-
-void operator delete(void* p) noexcept
-{
-    if (p) {
-        InterlockedDecrement(&g_liveAllocations);
-        std::free(p);
-    }
-}
-
-void operator delete(void* p, size_t) noexcept
-{
-    operator delete(p);
-}
 
 using Quarnell::CRegistryKey;
 
 namespace {
 const char kWhere[] = "CRegistryKey::NewCCountedRegKey()";
 
-void FailNextAllocation() { g_failNextAllocations = 1; }
+void FailNextAllocation() { failing_new::FailNext(1); }
 }  // namespace
 
 TEST(RegistryAllocationFailure, EveryWayOfMakingAKeyClosesTheHandleAndLeaksNothing)
@@ -64,7 +23,7 @@ TEST(RegistryAllocationFailure, EveryWayOfMakingAKeyClosesTheHandleAndLeaksNothi
     CRegistryKey parent(OpenScratchCopy(scratch.Handle()));
     HKEY kept = OpenScratchCopy(scratch.Handle());
     CRegistryKey assigned(kept);
-    LONG liveBefore = g_liveAllocations;
+    LONG liveBefore = failing_new::LiveAllocations();
 
     HKEY adopted = OpenScratchCopy(scratch.Handle());
     FailNextAllocation();
@@ -90,8 +49,8 @@ TEST(RegistryAllocationFailure, EveryWayOfMakingAKeyClosesTheHandleAndLeaksNothi
     EXPECT_EQ(probe, next) << "an opened handle was not closed";
     RegCloseKey(next);
 
-    EXPECT_EQ(liveBefore, g_liveAllocations) << "allocations left behind";
-    g_failNextAllocations = 0;
+    EXPECT_EQ(liveBefore, failing_new::LiveAllocations()) << "allocations left behind";
+    failing_new::Disarm();
 }
 
 TEST(RegistryAllocationFailure, ValueIteratorAssignmentIsAllOrNothing)
@@ -109,14 +68,14 @@ TEST(RegistryAllocationFailure, ValueIteratorAssignmentIsAllOrNothing)
     for (LONG succeeding = 0;; ++succeeding) {
         CRegistryKey::ValueIterator target = firstKey.BeginValueIteration();
         const CRegistryKey::ValueIterator before(target);
-        g_allocationsBeforeFailure = succeeding;
+        failing_new::FailAfter(succeeding);
         bool failed = false;
         try {
             target = source;
         } catch (const std::bad_alloc&) {
             failed = true;
         }
-        g_allocationsBeforeFailure = -1;
+        failing_new::Disarm();
         if (!failed) {
             EXPECT_TRUE(target == source);
             EXPECT_STREQ("b", target.GetName());
