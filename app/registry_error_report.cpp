@@ -1,33 +1,13 @@
 #include "app/registry_error_report.h"
 
-#include <new>
-#include <string>
+#include <cstdio>
 
-#include "registry/registry_key.h"
-
-namespace {
-
-void ShowFailure(HWND owner, const char* situation, const char* operation, const char* systemText)
+void ShowFailure(HWND owner, const char* situation, const char* operation, const char* systemText) noexcept
 {
-    std::string text = situation;
-    text += "\n\n";
-    text += operation ? operation : "(unknown operation)";
-    text += ":\n";
-    text += systemText ? systemText : "";
-    MessageBoxA(owner, text.c_str(), "Error", MB_OK | MB_ICONHAND);
-}
-
-}  // namespace
-
-bool RunReportingFailure(HWND owner, const char* situation, const std::function<void()>& action)
-{
-    try {
-        action();
-        return true;
-    } catch (Quarnell::CWin32Exception& failure) {
-        ShowFailure(owner, situation, failure.GetWhere(), failure.GetErrorMessage());
-    } catch (std::bad_alloc&) {
-        ShowFailure(owner, situation, "memory", "Not enough memory.");
-    }
-    return false;
+    // Long enough for the longest situation, a where-string and a system text
+    // cut at the library's 511 characters; a longer one is cut short.
+    char text[1024];
+    std::snprintf(text, sizeof text, "%s\n\n%s:\n%s", situation ? situation : "",
+                  operation ? operation : "(unknown operation)", systemText ? systemText : "");
+    MessageBoxA(owner, text, "Error", MB_OK | MB_ICONHAND);
 }

@@ -3,9 +3,10 @@
 #include <windows.h>
 
 // Writes "DXMgr: <operation>: <reason>\n" with a single OutputDebugStringA
-// call and returns hr, so that a failing check reads
+// call and returns hr; it allocates nothing and cannot throw. A failing check
+// reads
 //     return DXMgrFail("Enable", "Not initialized", DXMGRERR_NOTINITIALIZED);
-HRESULT DXMgrFail(const char* pszOperation, const char* pszReason, HRESULT hr);
+HRESULT DXMgrFail(const char* pszOperation, const char* pszReason, HRESULT hr) noexcept;
 
 // Pointer checks on the exact size that will be written or read, whatever the
 // pointer width of the build.

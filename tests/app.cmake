@@ -20,3 +20,9 @@ corvane_add_test(app_template_tests
   SOURCES app_template_test.cpp
   LIBS dialog_driver version)
 add_dependencies(app_template_tests corvane)
+
+# The error report with every operator new failing: its own replacement, so no
+# other program sees the failures.
+corvane_add_test(app_error_report_tests
+  SOURCES app_error_report_test.cpp failing_operator_new.cpp
+  LIBS corvane_app)

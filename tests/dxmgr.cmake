@@ -23,3 +23,8 @@ add_test(NAME dxmgr_fullscreen_tests
          COMMAND ${CMAKE_SOURCE_DIR}/tests/dxmgr_desktop_run.sh ${CORVANE_WINE_ARCH}
                  $<TARGET_FILE:dxmgr_fullscreen_tests>)
 set_tests_properties(dxmgr_fullscreen_tests PROPERTIES TIMEOUT 600)
+# With every operator new failing: its own replacement, so no other program
+# sees the failures.
+corvane_add_test(dxmgr_no_throw_tests
+  SOURCES dxmgr_no_throw_test.cpp failing_operator_new.cpp
+  LIBS dxmgr)
