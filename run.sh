@@ -5,7 +5,7 @@
 #   ./run.sh            (CORVANE_PREFIX, CORVANE_BUILD_DIR, CORVANE_SHOT may override)
 set -u
 cd "$(dirname "$0")"
-. tests/wine_tools.sh
+. tests/support/wine_tools.sh
 
 tools/install-deps.sh
 case $? in 0|2) ;; *) echo "run.sh: set-up failed" >&2; exit 1 ;; esac

@@ -6,7 +6,7 @@
 # shipped corvane.exe imports) still run.
 set -u
 cd "$(dirname "$0")"
-. tests/wine_tools.sh
+. tests/support/wine_tools.sh
 
 tools/install-deps.sh
 case $? in 0|2) ;; *) echo "test.sh: set-up failed" >&2; exit 1 ;; esac
@@ -24,8 +24,8 @@ if [ -n "$blocker" ]; then
   ctest --preset mingw32 -L host || status=1
 else
   echo "== test mingw32"
-  CORVANE_WINE_ARCH=win32 tests/wine_env.sh ctest --preset mingw32 || status=1
+  CORVANE_WINE_ARCH=win32 tests/support/wine_env.sh ctest --preset mingw32 || status=1
 fi
 echo "== test mingw64"
-CORVANE_WINE_ARCH=win64 tests/wine_env.sh ctest --preset mingw64 || status=1
+CORVANE_WINE_ARCH=win64 tests/support/wine_env.sh ctest --preset mingw64 || status=1
 exit $status

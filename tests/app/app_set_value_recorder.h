@@ -1,0 +1,34 @@
+#pragma once
+// Records every RegSetValueExA call this test program makes while an object
+// lives, in call order, by redirecting the program's import of it. The call
+// still reaches the registry. The registry shows values sorted by name, so
+// only the calls themselves tell the order and the length passed.
+#include <windows.h>
+
+#include "tests/support/import_patch.h"
+
+#include <string>
+#include <vector>
+
+struct SetValueCall {
+    std::string name;
+    DWORD type;
+    DWORD length;       // as passed, not as stored
+    std::string data;   // the bytes passed
+    LONG status;
+};
+
+class SetValueRecorder {
+public:
+    SetValueRecorder();
+    ~SetValueRecorder();
+    SetValueRecorder(const SetValueRecorder&) = delete;
+    SetValueRecorder& operator=(const SetValueRecorder&) = delete;
+
+    bool Installed() const { return m_patch.Installed(); }
+    const std::vector<SetValueCall>& Calls() const;
+    std::string Describe() const;
+
+private:
+    ImportPatch m_patch;
+};

@@ -1,1 +1,0 @@
-corvane_add_test(harness_tests SOURCES harness_test.cpp)

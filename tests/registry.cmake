@@ -1,6 +1,0 @@
-corvane_add_test(registry_key_tests SOURCES registry_key_test.cpp registry_exception_test.cpp LIBS registry)
-corvane_add_test(registry_alloc_failure_tests SOURCES registry_alloc_failure_test.cpp failing_operator_new.cpp LIBS registry)
-corvane_add_test(registry_value_tests SOURCES registry_value_test.cpp LIBS registry)
-corvane_add_test(registry_iterator_tests SOURCES registry_iterator_test.cpp LIBS registry)
-corvane_add_test(registry_maintenance_tests SOURCES registry_maintenance_test.cpp LIBS registry)
-corvane_add_test(registry_iterator_race_tests SOURCES registry_iterator_race_test.cpp import_patch.cpp LIBS registry)

@@ -1,0 +1,68 @@
+# Shared by the Wine scripts (the test harness and run.sh): which loader and
+# server to call, whether this machine can run the i686 programs, and the one
+# start-up of Xvfb and a Wine prefix.
+
+wine_tools_dir=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
+
+wine_loader() {  # arch (win32|win64)
+  case "$1" in
+    win32) echo /usr/lib/wine/wine ;;
+    *)     echo /usr/lib/wine/wine64 ;;
+  esac
+}
+
+wine_server() {
+  if [ -x /usr/lib/wine/wineserver64 ]; then echo /usr/lib/wine/wineserver64
+  else echo /usr/lib/wine/wineserver32; fi
+}
+
+# Why the i686 programs cannot run here; prints nothing when they can. The
+# kernel may run no 32-bit code at all (IA-32 emulation off), or 32-bit Wine
+# may be missing (its i386 packages could not be installed).
+i686_blocker() {
+  "$wine_tools_dir/../../tools/runs-32bit-code" 2>/dev/null
+  case $? in
+    0) ;;
+    1) echo "this kernel runs no 32-bit code"; return ;;
+    *) echo "cannot tell whether this kernel runs 32-bit code (binutils missing)"; return ;;
+  esac
+  /usr/lib/wine/wine --version >/dev/null 2>&1 ||
+    echo "32-bit Wine (wine32:i386) is not installed"
+}
+
+host_runs_32bit() { [ -z "$(i686_blocker)" ]; }
+
+# Starts Xvfb on a free display (it reports the number on a pipe); sets
+# DISPLAY and xvfb_pid.
+start_xvfb() {  # logfile
+  exec 3<> <(:)
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >"$1" 2>&1 &
+  xvfb_pid=$!
+  local display
+  read -r -t 20 display <&3 || { exec 3>&-; echo "Xvfb did not start (see $1)" >&2; return 1; }
+  exec 3>&-
+  export DISPLAY=:$display
+}
+
+# Starts a persistent wineserver for $WINEPREFIX and boots a new prefix once.
+# The server keeps Wine's system processes alive for the whole run: started
+# later, a program would start them, and they would inherit its output.
+boot_prefix() {  # arch logfile
+  mkdir -p "$WINEPREFIX"
+  "$(wine_server)" -p
+  [ -f "$WINEPREFIX/system.reg" ] && return 0
+  "$(wine_loader "$1")" wineboot -i >"$2" 2>&1 || { echo "wineboot failed:" >&2; cat "$2" >&2; return 1; }
+}
+
+# Without a window manager Wine waits about 2 s whenever a window is hidden;
+# unmanaged windows do not.
+unmanaged_windows() {  # arch
+  "$(wine_loader "$1")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+}
+
+# Stops only what this script started: the prefix's wineserver and its Xvfb.
+stop_wine() {
+  "$(wine_server)" -k 2>/dev/null
+  if [ -n "${xvfb_pid:-}" ]; then kill "$xvfb_pid" 2>/dev/null && wait "$xvfb_pid" 2>/dev/null; fi
+  xvfb_pid=
+}
