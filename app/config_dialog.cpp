@@ -2,6 +2,7 @@
 
 #include <windowsx.h>
 
+#include "app/app_state.h"
 #include "app/d3d_test.h"
 #include "app/driver_options.h"
 #include "app/registry_error_report.h"
@@ -17,9 +18,38 @@ const char kAboutText[] =
     "\n"
     "Read the included README.TXT file before using!";
 
-bool AskYes(HWND dialog, const char* text)
+bool AskYes(HWND dialog, const char* text, const char* caption = "Choice")
 {
-    return MessageBoxA(dialog, text, "Choice", MB_YESNO) == IDYES;
+    return MessageBoxA(dialog, text, caption, MB_YESNO) == IDYES;
+}
+
+// Stores the check boxes into the options and writes them. On a registry
+// failure the user is told why and false is returned; the check boxes are
+// left as the user set them, so the save can be retried.
+bool SaveDialogOptions(HWND dialog)
+{
+    return RunReportingFailure(dialog,
+                               "The options could not be saved. Your choices are kept:\n"
+                               "try again, or Cancel to leave them unsaved.",
+                               [&] {
+                                   DialogToOptions(dialog);
+                                   WriteDriverOptions();
+                               });
+}
+
+// The test button: offers to save, runs the test, and returns when it is over.
+void TestCommand(HWND dialog)
+{
+    // A failed save has told the user so; the test still shows the driver
+    // with what the registry holds.
+    if (AskYes(dialog, "Save changes before proceeding?", "Save changes?"))
+        SaveDialogOptions(dialog);
+    if (RunDirect3DTest(ProgramInstance(), ProgramShowCommand()) != 0) {
+        MessageBoxA(dialog,
+                    "Couldn't init Direct3D in a window.\n"
+                    "Make sure you have the latest display drivers!",
+                    "D3D Error", MB_OK);
+    }
 }
 
 BOOL OnInitDialog(HWND dialog, HWND /*focus*/, LPARAM /*param*/)
@@ -108,17 +138,6 @@ bool OnCommand(HWND dialog, WPARAM command)
 }
 
 }  // namespace
-
-bool SaveDialogOptions(HWND dialog)
-{
-    return RunReportingFailure(dialog,
-                               "The options could not be saved. Your choices are kept:\n"
-                               "try again, or Cancel to leave them unsaved.",
-                               [&] {
-                                   DialogToOptions(dialog);
-                                   WriteDriverOptions();
-                               });
-}
 
 INT_PTR CALLBACK ConfigDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {

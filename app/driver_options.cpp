@@ -41,9 +41,12 @@ const DriverOption g_driverOptions[DRIVER_OPTION_COUNT] = {
      "\t  Hardware powered: Definitely!\n\t  Defualt: Disabled"},
 };
 
-int g_optionValues[DRIVER_OPTION_COUNT];
-
 namespace {
+
+// The current value of each option, in table order, for the whole run: 1 on,
+// 0 off, OPTION_UNKNOWN when the registry did not have it, or any other number
+// the registry's text gave.
+int g_optionValues[DRIVER_OPTION_COUNT];
 
 // The check boxes are filled and read in their own order, not the table's.
 const int kDialogOrder[DRIVER_OPTION_COUNT] = {0, 2, 3, 4, 1};
@@ -100,6 +103,11 @@ void ParseOptionValue(const char* valueName, const char* text)
         g_optionValues[i] = static_cast<int>(number);
         return;
     }
+}
+
+int OptionValue(int index)
+{
+    return index >= 0 && index < DRIVER_OPTION_COUNT ? g_optionValues[index] : OPTION_UNKNOWN;
 }
 
 void FormatOptionValue(int index, char* buffer)

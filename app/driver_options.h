@@ -28,14 +28,18 @@ enum {
 
 extern const char DDHAL_KEY_PATH[];  // under HKEY_LOCAL_MACHINE
 extern const DriverOption g_driverOptions[DRIVER_OPTION_COUNT];
-// 1 on, 0 off, OPTION_UNKNOWN when the registry did not have it; a value read
-// from the registry may be any other number its text gave.
-extern int g_optionValues[DRIVER_OPTION_COUNT];
+
+// Each option has one current value for the whole run, kept here and changed
+// only by the operations below.
 
 // Decides whether the driver is installed and loads the values. Registry
 // failures other than a missing key raise Quarnell::CRegistryKey::Exception.
 int ReadDriverOptions();
+// The value of the option of that name: the text's leading number.
 void ParseOptionValue(const char* valueName, const char* text);
+// 1 on, 0 off, OPTION_UNKNOWN when the registry did not have it; a value read
+// from the registry may be any other number its text gave.
+int OptionValue(int index);
 // Clamps the option to 0..1 and writes its decimal text; buffer holds
 // OPTION_TEXT_SIZE characters.
 void FormatOptionValue(int index, char* buffer);

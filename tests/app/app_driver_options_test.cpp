@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <climits>
 #include <cstring>
+#include <string>
 
 #include "app/driver_options.h"
 #include "app/resource.h"
@@ -19,15 +20,17 @@ std::string Values()
 {
     std::string text = "{";
     for (int i = 0; i < DRIVER_OPTION_COUNT; ++i)
-        text += (i ? ", " : "") + std::to_string(g_optionValues[i]);
+        text += (i ? ", " : "") + std::to_string(OptionValue(i));
     return text + "}";
 }
 
+// Through the options' own parser, as a read from the registry sets them.
 void SetValues(int antiAlias, int breakValue, int ditherInit, int enableKatmai, int palette)
 {
     const int values[DRIVER_OPTION_COUNT] = {antiAlias, breakValue, ditherInit, enableKatmai,
                                              palette};
-    std::memcpy(g_optionValues, values, sizeof values);
+    for (int i = 0; i < DRIVER_OPTION_COUNT; ++i)
+        ParseOptionValue(g_driverOptions[i].valueName, std::to_string(values[i]).c_str());
 }
 
 // A top-level window holding the five check boxes with the dialog's ids.
@@ -118,7 +121,7 @@ TEST(DriverOptions, Read_NamesAreCaseSensitive)
     RegDeleteKeyValueA(HKEY_LOCAL_MACHINE, DdhalKey::kDdhalPath, "AntiAlias");
     key.SetString("antialias", "1");
     EXPECT_EQ(READ_OPTIONS_VALUE_MISSING, ReadDriverOptions());
-    EXPECT_EQ(OPTION_UNKNOWN, g_optionValues[ANTIALIAS]) << Values();
+    EXPECT_EQ(OPTION_UNKNOWN, OptionValue(ANTIALIAS)) << Values();
 }
 
 TEST(DriverOptions, Read_MinusOneTextCountsAsMissing)
@@ -144,7 +147,7 @@ TEST(DriverOptions, Read_TextsParseAsLeadingDecimalInteger)
         SCOPED_TRACE(std::string("text \"") + c.text + "\"");
         key.SetString("EnableKatmai", c.text);
         EXPECT_EQ(READ_OPTIONS_OK, ReadDriverOptions());
-        EXPECT_EQ(c.expected, g_optionValues[ENABLEKATMAI]);
+        EXPECT_EQ(c.expected, OptionValue(ENABLEKATMAI));
     }
 }
 

@@ -44,10 +44,7 @@ protected:
         EXPECT_TRUE(fake.Faults().empty()) << Join(fake.Faults());
         EXPECT_FALSE(QuitMessageWaiting()) << "a quit message would end the dialog's own loop";
         EXPECT_FALSE(TestClassRegistered());
-        EXPECT_EQ(nullptr, g_test.window);
-        EXPECT_EQ(nullptr, g_test.manager);
-        EXPECT_EQ(nullptr, g_test.device);
-        EXPECT_FALSE(g_test.running);
+        EXPECT_FALSE(IsDirect3DTestRunning());
     }
 
     // The device calls (interface IDirect3DDevice3) other than reference

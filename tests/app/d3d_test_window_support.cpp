@@ -25,16 +25,18 @@ LRESULT CALLBACK CountingWndProc(HWND window, UINT message, WPARAM wParam, LPARA
         ++active->traffic.paints;
     if (active && message == WM_TIMER && wParam == TEST_TIMER_ID)
         ++active->traffic.ticks;
-    return CallWindowProcA(active ? active->original : TestWndProc, window, message, wParam, lParam);
+    if (!active || !active->original)
+        return DefWindowProcA(window, message, wParam, lParam);
+    return CallWindowProcA(active->original, window, message, wParam, lParam);
 }
 
 void FinishProbe(ActiveRun& active)
 {
     KillTimer(nullptr, active.timer);
     active.timer = 0;
-    if (g_test.window && !active.closing) {
+    if (active.subclassed && IsWindow(active.subclassed) && !active.closing) {
         active.closing = true;
-        CloseTestWindow(g_test.window);
+        CloseTestWindow(active.subclassed);
     }
 }
 
@@ -48,13 +50,14 @@ void CALLBACK ProbeTimerProc(HWND, UINT, UINT_PTR, DWORD)
         FinishProbe(*active);
         return;
     }
-    HWND window = g_test.running ? g_test.window : nullptr;
+    HWND window = RunningTestWindow();
     if (!window)
         return;
     if (active->subclassed != window) {
         active->original = reinterpret_cast<WNDPROC>(
             SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(CountingWndProc)));
         active->subclassed = window;
+        active->run->windowProcedure = active->original;
     }
     // The probe may pump messages (a nested test, a redraw): keep it from
     // being entered again meanwhile.
@@ -69,6 +72,14 @@ void CALLBACK ProbeTimerProc(HWND, UINT, UINT_PTR, DWORD)
 }
 
 }  // namespace
+
+HWND RunningTestWindow()
+{
+    if (!IsDirect3DTestRunning())
+        return nullptr;
+    HWND window = FindWindowA(TEST_WINDOW_CLASS, nullptr);
+    return window && GetWindowThreadProcessId(window, nullptr) == GetCurrentThreadId() ? window : nullptr;
+}
 
 void CloseTestWindow(HWND window)
 {

@@ -22,6 +22,7 @@ using TestWindowProbe = std::function<bool(HWND window, TestWindowTraffic& traff
 
 struct TestWindowRun {
     int result = 0;           // of RunDirect3DTest
+    WNDPROC windowProcedure = nullptr;  // the test window's own, as the probe found it
     bool probeFinished = false;
     bool timedOut = false;
     std::string probeFailure;  // filled by a probe that gave up
@@ -30,6 +31,9 @@ struct TestWindowRun {
 // Starts the test and calls probe every few milliseconds from inside its loop
 // until the probe is done (then the window is closed) or timeoutMs passed.
 TestWindowRun RunTestWindow(const TestWindowProbe& probe, DWORD timeoutMs = 30000);
+
+// This thread's test window while a test runs, else null.
+HWND RunningTestWindow();
 
 // Asks the window to close as the user would.
 void CloseTestWindow(HWND window);
