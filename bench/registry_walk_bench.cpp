@@ -10,6 +10,7 @@
 #include <new>
 #include <vector>
 #include "registry/registry_key.h"
+#include "registry/value_text.h"
 
 // Every allocation through operator new (new[] goes through it too) is counted.
 namespace {

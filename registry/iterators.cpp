@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
 #include "registry/block_size.h"
+#include "registry/value_text.h"
 
 namespace Quarnell {
 

@@ -7,7 +7,8 @@
 // QueryValue overloads, SubkeyExists) answer with a result instead.
 #include <windows.h>
 
-#include <utility>
+// The iterators keep their entries in these.
+#include "registry/expandable_buffer.h"
 
 namespace Quarnell {
 
@@ -77,72 +78,6 @@ private:
     friend class CRegistryKey;
     explicit CCountedRegKey(HKEY hKey) : CCountedHandle(hKey) {}
 };
-
-// ---------------------------------------------------------------------------
-// Buffers and value formatting
-
-// An owned heap block of elements that grows on demand and never shrinks.
-// Growth discards the contents: every user reads the data again after it.
-template <typename T>
-class ExpandableBuffer {
-public:
-    explicit ExpandableBuffer(DWORD size = 0) { Resize(size); }
-    ExpandableBuffer(const ExpandableBuffer& other) { *this = other; }
-    ExpandableBuffer& operator=(const ExpandableBuffer& other)
-    {
-        if (this != &other) {
-            T* pCopy = other.m_size ? new T[other.m_size] : nullptr;
-            for (DWORD i = 0; i < other.m_size; ++i)
-                pCopy[i] = other.m_pBlock[i];
-            delete[] m_pBlock;
-            m_pBlock = pCopy;
-            m_size = other.m_size;
-        }
-        return *this;
-    }
-    ~ExpandableBuffer() { delete[] m_pBlock; }
-
-    void Resize(DWORD size)
-    {
-        if (m_size < size) {
-            T* pBlock = new T[size];
-            delete[] m_pBlock;
-            m_pBlock = pBlock;
-            m_size = size;
-        }
-    }
-    T* Get() { return m_pBlock; }
-    const T* Get() const { return m_pBlock; }
-    DWORD Size() const { return m_size; }
-    void Swap(ExpandableBuffer& other) noexcept
-    {
-        std::swap(m_pBlock, other.m_pBlock);
-        std::swap(m_size, other.m_size);
-    }
-    // Hands the block to the caller (who frees it with delete[]); the buffer
-    // is empty afterwards.
-    T* Detach()
-    {
-        T* pBlock = m_pBlock;
-        m_pBlock = nullptr;
-        m_size = 0;
-        return pBlock;
-    }
-
-private:
-    T* m_pBlock = nullptr;
-    DWORD m_size = 0;
-};
-
-// Display text of a value, a new block the caller frees with delete[]: string
-// types as text (REG_MULTI_SZ: its first string), numbers as "A number",
-// everything else as hex pairs. Never reads beyond dataLength bytes.
-LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength);
-// Two lowercase hex digits per byte, no separator; caller frees with delete[].
-LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength);
-// A new block (delete[]) holding a copy of length bytes, followed by one zero
-// byte so that string data copied with it is always terminated.
-BYTE* CopyBuffer(const BYTE* pSource, DWORD length);
 
 // ---------------------------------------------------------------------------
 // The key

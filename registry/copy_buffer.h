@@ -1,0 +1,12 @@
+#pragma once
+// Copies of caller and registry data that always end in a zero byte, so that
+// string data copied with them is terminated even when the source was not.
+#include <windows.h>
+
+namespace Quarnell {
+
+// A new block (delete[]) holding a copy of length bytes, followed by one zero
+// byte.
+BYTE* CopyBuffer(const BYTE* pSource, DWORD length);
+
+}  // namespace Quarnell
