@@ -124,8 +124,8 @@ PSECURITY_DESCRIPTOR CRegistryKey::GetKeySecurity(SECURITY_INFORMATION securityI
     DWORD size = 0;
     LONG status = RegGetKeySecurity(*this, securityInformation, nullptr, &size);
     while (status == ERROR_INSUFFICIENT_BUFFER && descriptor.Size() < kLargestDescriptor) {
-        // Some systems answer 122 without saying how much is needed; then
-        // the buffer doubles until the descriptor fits.
+        // Some systems answer ERROR_INSUFFICIENT_BUFFER without saying how
+        // much is needed; then the buffer doubles until the descriptor fits.
         DWORD doubled = descriptor.Size() ? 2 * descriptor.Size() : 256;
         descriptor.Resize(size > descriptor.Size() ? size : doubled);
         size = descriptor.Size();

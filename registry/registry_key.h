@@ -84,6 +84,8 @@ private:
 
 class CRegistryKey {
 public:
+    // -- What every failure raises
+
     class Exception : public CWin32Exception {
     public:
         Exception(LPCSTR where, DWORD error) : CWin32Exception(where, error) {}
@@ -91,7 +93,9 @@ public:
         Exception& operator=(const Exception&) = default;
     };
 
-    // A value held in memory: own copies of name and data.
+    // -- A value held in memory
+
+    // Own copies of name and data.
     class Value {
     public:
         // Raised when a Value is built or read as a type it does not hold.
@@ -136,6 +140,8 @@ public:
         DWORD m_length;
         mutable LPSTR m_pText;
     };
+
+    // -- Iterators over subkeys and values
 
     // Holds one reference on the walked key while positioned; an end
     // iterator holds none (null key, index 0).
@@ -237,31 +243,32 @@ public:
         mutable LPSTR m_pText;
     };
 
-    // 1. Takes ownership of an open key.
+    // -- Making, copying and sharing a key
+
+    // Takes ownership of an open key.
     explicit CRegistryKey(HKEY hKey);
-    // 2. Connects to a predefined key (HKEY_LOCAL_MACHINE, HKEY_USERS) of another machine.
+    // Connects to a predefined key (HKEY_LOCAL_MACHINE, HKEY_USERS) of another machine.
     CRegistryKey(LPCSTR machineName, HKEY hKey);
-    // 3. Opens subKey under hKey, on machineName when it is not null.
+    // Opens subKey under hKey, on machineName when it is not null.
     CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS,
                  LPCSTR machineName = nullptr);
-    // 4.
     CRegistryKey(const CRegistryKey& other);
     ~CRegistryKey();
     CRegistryKey& operator=(const CRegistryKey& other);
     // Takes ownership of hKey; the previous key closes if this was its last holder.
     CRegistryKey& operator=(HKEY hKey);
-
-    // 5. Count 1; on failure closes hKey when asked to and raises code 8.
+    // Count 1; on failure closes hKey when asked to and raises ERROR_NOT_ENOUGH_MEMORY.
     static CCountedRegKey* NewCCountedRegKey(HKEY hKey, bool closeKeyOnFailure);
+    // The shared handle; the caller must not close it.
+    operator HKEY() const { return m_pKey->GetHandle(); }
+    // This key must be a predefined key.
+    CRegistryKey ConnectRegistry(LPCSTR machineName) const;
+    void FlushKey() const;
 
-    // 6.
+    // -- Opening, creating and deleting subkeys
+
     CRegistryKey OpenKey(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
-
-    // 7. DeleteKey refuses (code 5) a key that has subkeys.
-    void DeleteKey(LPCSTR subKey) const;
-    void DeleteKeyAndSubkeys(LPCSTR subKey) const;
-
-    // 8. CreateKey raises code 183 when the key existed already.
+    // CreateKey raises ERROR_ALREADY_EXISTS when the key existed already.
     CRegistryKey CreateKey(LPCSTR subKey, LPSTR lpClass = nullptr,
                            DWORD dwOptions = REG_OPTION_NON_VOLATILE,
                            REGSAM samDesired = KEY_ALL_ACCESS,
@@ -271,30 +278,23 @@ public:
                                  DWORD dwOptions = REG_OPTION_NON_VOLATILE,
                                  REGSAM samDesired = KEY_ALL_ACCESS,
                                  LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
-
-    // 9. Never raises.
+    // Never raises.
     bool SubkeyExists(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
+    // DeleteKey refuses (ERROR_ACCESS_DENIED) a key that has subkeys.
+    void DeleteKey(LPCSTR subKey) const;
+    void DeleteKeyAndSubkeys(LPCSTR subKey) const;
 
-    // 10. This key must be a predefined key.
-    CRegistryKey ConnectRegistry(LPCSTR machineName) const;
+    // -- Walking subkeys and values
 
-    // 11.
-    void FlushKey() const;
-
-    // 12. The shared handle; the caller must not close it.
-    operator HKEY() const { return m_pKey->GetHandle(); }
-
-    // 13.
-    void DeleteValue(LPCSTR valueName) const;
-
-    // 14.
     SubkeyIterator BeginSubkeyIteration() const;
     SubkeyIterator EndSubkeyIteration() const;
     ValueIterator BeginValueIteration() const;
     ValueIterator EndValueIteration() const;
 
-    // 15. Typed queries answer false for a value of another type and leave
-    // the out argument untouched. Blocks are malloc'ed; the caller frees them.
+    // -- Reading, writing and deleting values
+
+    // Typed queries answer false for a value of another type and leave the
+    // out argument untouched. Blocks are malloc'ed; the caller frees them.
     bool QueryValue(LPCSTR valueName, BYTE*& pData) const;     // REG_BINARY, REG_NONE
     bool QueryValue(LPCSTR valueName, LPSTR& pString) const;   // REG_SZ, REG_EXPAND_SZ; always terminated
     bool QueryValue(LPCSTR valueName, DWORD& value) const;     // REG_DWORD, REG_DWORD_BIG_ENDIAN; size must be 4
@@ -305,7 +305,10 @@ public:
     void SetValue(LPCSTR valueName, DWORD value, DWORD type = REG_DWORD) const;    // REG_DWORD, REG_DWORD_BIG_ENDIAN
     void SetValue(const Value& value) const;
 
-    // 16. Hive files, security, change notification.
+    void DeleteValue(LPCSTR valueName) const;
+
+    // -- Hive files, security and change notification
+
     void LoadKey(LPCSTR subKey, LPCSTR fileName) const;
     void UnLoadKey(LPCSTR subKey) const;
     void SaveKey(LPCSTR fileName, LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
