@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
 #include "registry/block_size.h"
+#include "registry/status_check.h"
 #include "registry/value_text.h"
 
 namespace Quarnell {
@@ -77,10 +78,9 @@ CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIte
     if (!m_pKey)
         return;
     DWORD count = 0, longestName = 0, longestClass = 0;
-    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
-                                   &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::SubkeyIterator::SubkeyIterator()", status);
+    ThrowIfFailed(RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
+                                   &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr),
+                  "CRegistryKey::SubkeyIterator::SubkeyIterator()");
     if (count != 0) {
         static const char kWhere[] = "CRegistryKey::SubkeyIterator::SubkeyIterator()";
         m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
@@ -119,10 +119,9 @@ bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
         if (status != ERROR_MORE_DATA)
             throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
         DWORD count = 0, longestName = 0, longestClass = 0;
-        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
-                                  &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
+        ThrowIfFailed(RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
+                                       &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr),
+                      "CRegistryKey::SubkeyIterator::GetSubkeyInfo()");
         // Everything was removed meanwhile: the walk is over, rather than
         // showing the previous entry once more.
         if (count == 0 || m_index >= count)
@@ -140,10 +139,9 @@ CRegistryKey::ValueIterator::ValueIterator(CCountedRegKey* pKey)
     if (!m_pKey)
         return;
     DWORD count = 0, longestName = 0, longestData = 0;
-    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   &count, &longestName, &longestData, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::ValueIterator::ValueIterator()", status);
+    ThrowIfFailed(RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                   &count, &longestName, &longestData, nullptr, nullptr),
+                  "CRegistryKey::ValueIterator::ValueIterator()");
     if (count != 0) {
         static const char kWhere[] = "CRegistryKey::ValueIterator::ValueIterator()";
         m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
@@ -229,10 +227,9 @@ bool CRegistryKey::ValueIterator::GetValueInfo()
         if (status != ERROR_MORE_DATA)
             throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
         DWORD count = 0, longestName = 0, longestData = 0;
-        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  &count, &longestName, &longestData, nullptr, nullptr);
-        if (status != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
+        ThrowIfFailed(RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                                       &count, &longestName, &longestData, nullptr, nullptr),
+                      "CRegistryKey::ValueIterator::GetValueInfo()");
         if (count == 0 || m_index >= count)
             return false;
         GrowBuffers(m_name, longestName, m_data, longestData,
