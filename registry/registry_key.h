@@ -208,7 +208,6 @@ public:
         friend class SteppingIterator<SubkeyIterator>;
         bool ReadEntry() { return GetSubkeyInfo(); }
         bool GetSubkeyInfo();
-        void SizeBuffers(DWORD longestName, DWORD longestClass);
 
         ExpandableBuffer<char> m_name;
         ExpandableBuffer<char> m_class;
