@@ -10,18 +10,19 @@ namespace Quarnell {
 namespace {
 // Text up to the first zero, but never beyond the data: registry strings
 // written by other programs need not be terminated.
-LPSTR CopyTextWithin(const BYTE* pData, DWORD dataLength)
+LPSTR CopyTextWithin(const BYTE* pData, DWORD dataLength, ExpandableBuffer<char>& text)
 {
     const void* pZero = dataLength ? std::memchr(pData, 0, dataLength) : nullptr;
     DWORD textLength = pZero ? static_cast<DWORD>(static_cast<const BYTE*>(pZero) - pData) : dataLength;
-    return reinterpret_cast<LPSTR>(CopyBuffer(pData, textLength));
+    return CopyBuffer(pData, textLength, text);
 }
 }  // namespace
 
-LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength)
+LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength, ExpandableBuffer<char>& text)
 {
     static const char kDigits[] = "0123456789abcdef";
-    LPSTR pText = new char[CheckedBlockSize(dataLength, 2, 1, "Quarnell::FormatBytesAsHex()")];
+    text.Resize(CheckedBlockSize(dataLength, 2, 1, "Quarnell::FormatBytesAsHex()"));
+    LPSTR pText = text.Get();
     for (DWORD i = 0; i < dataLength; ++i) {
         pText[2 * i] = kDigits[pData[i] >> 4];
         pText[2 * i + 1] = kDigits[pData[i] & 0x0F];
@@ -30,7 +31,14 @@ LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength)
     return pText;
 }
 
-LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength)
+LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength)
+{
+    ExpandableBuffer<char> text;
+    FormatBytesAsHex(pData, dataLength, text);
+    return text.Detach();
+}
+
+LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength, ExpandableBuffer<char>& text)
 {
     if (!pData)
         dataLength = 0;
@@ -38,15 +46,22 @@ LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength)
     case REG_SZ:
     case REG_EXPAND_SZ:
     case REG_MULTI_SZ:
-        return CopyTextWithin(pData, dataLength);
+        return CopyTextWithin(pData, dataLength, text);
     case REG_DWORD:
     case REG_DWORD_BIG_ENDIAN: {
         static const char kNumber[] = "A number";
-        return reinterpret_cast<LPSTR>(CopyBuffer(reinterpret_cast<const BYTE*>(kNumber), sizeof kNumber - 1));
+        return CopyBuffer(reinterpret_cast<const BYTE*>(kNumber), sizeof kNumber - 1, text);
     }
     default:
-        return FormatBytesAsHex(pData, dataLength);
+        return FormatBytesAsHex(pData, dataLength, text);
     }
+}
+
+LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength)
+{
+    ExpandableBuffer<char> text;
+    FormatValueAsText(type, pData, dataLength, text);
+    return text.Detach();
 }
 
 }  // namespace Quarnell
