@@ -7,6 +7,8 @@
 // QueryValue overloads, SubkeyExists) answer with a result instead.
 #include <windows.h>
 
+#include <memory>
+
 // The iterators keep their entries in these.
 #include "registry/expandable_buffer.h"
 
@@ -113,7 +115,6 @@ public:
         // REG_DWORD or REG_DWORD_BIG_ENDIAN; stores the bytes as they lie in memory.
         Value(LPCSTR valueName, DWORD value, DWORD type);
         Value(const Value& other);
-        ~Value();
         Value& operator=(const Value& other);
 
         // REG_BINARY and REG_NONE.
@@ -124,7 +125,7 @@ public:
         // REG_DWORD and REG_DWORD_BIG_ENDIAN: the first 4 bytes, little-endian.
         operator DWORD() const;
 
-        LPCSTR GetName() const { return m_pName; }
+        LPCSTR GetName() const { return m_name.get(); }
         // Built on first use, kept until the Value is assigned or destroyed.
         LPCSTR AsString() const;
 
@@ -134,11 +135,11 @@ public:
     private:
         friend class CRegistryKey;
 
-        LPSTR m_pName;
+        std::unique_ptr<char[]> m_name;
         DWORD m_type;
-        BYTE* m_pData;
+        std::unique_ptr<BYTE[]> m_data;
         DWORD m_length;
-        mutable LPSTR m_pText;
+        mutable std::unique_ptr<char[]> m_text;
     };
 
     // -- Iterators over subkeys and values

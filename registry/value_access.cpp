@@ -137,7 +137,7 @@ void CRegistryKey::SetValue(LPCSTR valueName, DWORD value, DWORD type) const
 
 void CRegistryKey::SetValue(const Value& value) const
 {
-    const BYTE* pData = value.m_pData;
+    const BYTE* pData = value.m_data.get();
     DWORD length = value.GetLength();
     bool stringType = value.GetType() == REG_SZ || value.GetType() == REG_EXPAND_SZ ||
                       value.GetType() == REG_MULTI_SZ;
