@@ -79,7 +79,7 @@ bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
 // ---------------------------------------------------------------------------
 
 CRegistryKey::ValueIterator::ValueIterator(CCountedRegKey* pKey)
-    : SteppingIterator(pKey), m_type(REG_NONE), m_dataLength(0), m_pText(nullptr)
+    : SteppingIterator(pKey), m_type(REG_NONE), m_dataLength(0), m_textIsCurrent(false)
 {
     if (!m_pKey)
         return;
@@ -94,7 +94,7 @@ CRegistryKey::ValueIterator::ValueIterator(const ValueIterator& other)
       m_data(other.m_data),
       m_type(other.m_type),
       m_dataLength(other.m_dataLength),
-      m_pText(nullptr)
+      m_textIsCurrent(false)
 {
 }
 
@@ -113,25 +113,17 @@ void CRegistryKey::ValueIterator::Swap(ValueIterator& other) noexcept
     m_data.Swap(other.m_data);
     std::swap(m_type, other.m_type);
     std::swap(m_dataLength, other.m_dataLength);
-    std::swap(m_pText, other.m_pText);
-}
-
-CRegistryKey::ValueIterator::~ValueIterator()
-{
-    ReleaseText();
-}
-
-void CRegistryKey::ValueIterator::ReleaseText() const
-{
-    delete[] m_pText;
-    m_pText = nullptr;
+    m_text.Swap(other.m_text);
+    std::swap(m_textIsCurrent, other.m_textIsCurrent);
 }
 
 LPCSTR CRegistryKey::ValueIterator::AsString() const
 {
-    if (!m_pText)
-        m_pText = FormatValueAsText(m_type, m_data.Get(), m_dataLength);
-    return m_pText;
+    if (!m_textIsCurrent) {
+        FormatValueAsText(m_type, m_data.Get(), m_dataLength, m_text);
+        m_textIsCurrent = true;
+    }
+    return m_text.Get();
 }
 
 CRegistryKey::Value CRegistryKey::ValueIterator::GetValue() const
@@ -141,7 +133,7 @@ CRegistryKey::Value CRegistryKey::ValueIterator::GetValue() const
 
 bool CRegistryKey::ValueIterator::GetValueInfo()
 {
-    ReleaseText();
+    m_textIsCurrent = false;
     DWORD type = REG_NONE;
     DWORD dataLength = 0;
     auto enumerate = [this, &type, &dataLength] {

@@ -222,7 +222,7 @@ public:
         ValueIterator(const ValueIterator& other);
         // All or nothing: a copy that fails leaves this iterator as it was.
         ValueIterator& operator=(const ValueIterator& other);
-        ~ValueIterator() override;
+        ~ValueIterator() override = default;
 
         LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
         // Valid until the next step or the iterator's end.
@@ -233,14 +233,16 @@ public:
         friend class SteppingIterator<ValueIterator>;
         bool ReadEntry() { return GetValueInfo(); }
         bool GetValueInfo();
-        void ReleaseText() const;
         void Swap(ValueIterator& other) noexcept;
 
         ExpandableBuffer<char> m_name;
         ExpandableBuffer<BYTE> m_data;
         DWORD m_type;
         DWORD m_dataLength;
-        mutable LPSTR m_pText;
+        // One block for the texts of all entries, so that a walk allocates
+        // only when a text is longer than every one before it.
+        mutable ExpandableBuffer<char> m_text;
+        mutable bool m_textIsCurrent;
     };
 
     // -- Making, copying and sharing a key
