@@ -45,6 +45,23 @@ void CRegistryKey::IteratorBase::ReachEnd()
     m_index = 0;
 }
 
+template <class Derived>
+Derived& CRegistryKey::SteppingIterator<Derived>::operator++()
+{
+    Derived& self = static_cast<Derived&>(*this);
+    if (m_pKey) {
+        if (self.ReadEntry())
+            ++m_index;
+        else
+            ReachEnd();
+    }
+    return self;
+}
+
+// The only two walks there are.
+template class CRegistryKey::SteppingIterator<CRegistryKey::SubkeyIterator>;
+template class CRegistryKey::SteppingIterator<CRegistryKey::ValueIterator>;
+
 // ---------------------------------------------------------------------------
 
 CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIterator(pKey)

@@ -28,8 +28,6 @@ class CWin32Exception {
 public:
     // where must have static lifetime: only the pointer is kept.
     CWin32Exception(LPCSTR where, DWORD error) : m_pWhere(where), m_error(error) {}
-    CWin32Exception(const CWin32Exception&) = default;
-    CWin32Exception& operator=(const CWin32Exception&) = default;
 
     virtual LPCSTR GetErrorMessage() const;
 
@@ -71,7 +69,6 @@ private:
 class CCountedRegKey : public CCountedHandle {
 public:
     void Close() override;
-    ~CCountedRegKey() override;
 
     CCountedRegKey* AddRef() { CCountedHandle::AddRef(); return this; }
     CCountedRegKey* Release() { CCountedHandle::Release(); return nullptr; }
@@ -86,26 +83,19 @@ private:
 
 class CRegistryKey {
 public:
-    // -- What every failure raises
-
+    // What every failure raises.
     class Exception : public CWin32Exception {
     public:
         Exception(LPCSTR where, DWORD error) : CWin32Exception(where, error) {}
-        Exception(const Exception&) = default;
-        Exception& operator=(const Exception&) = default;
     };
 
-    // -- A value held in memory
-
-    // Own copies of name and data.
+    // A value held in memory, with its own copies of name and data.
     class Value {
     public:
         // Raised when a Value is built or read as a type it does not hold.
         class Exception : public CRegistryKey::Exception {
         public:
             Exception() : CRegistryKey::Exception("CRegistryKey::Value::Exception", ERROR_INVALID_PARAMETER) {}
-            Exception(const Exception&) = default;
-            Exception& operator=(const Exception&) = default;
         };
 
         // Any type; copies dataLength bytes.
@@ -119,8 +109,7 @@ public:
 
         // REG_BINARY and REG_NONE.
         operator const BYTE*() const;
-        // REG_SZ and REG_EXPAND_SZ; always terminated, even when the stored
-        // data was not.
+        // REG_SZ and REG_EXPAND_SZ; always terminated, even when the stored data was not.
         operator LPCSTR() const;
         // REG_DWORD and REG_DWORD_BIG_ENDIAN: the first 4 bytes, little-endian.
         operator DWORD() const;
@@ -142,7 +131,7 @@ public:
         mutable std::unique_ptr<char[]> m_text;
     };
 
-    // -- Iterators over subkeys and values
+    // -- Walking subkeys and values
 
     // Holds one reference on the walked key while positioned; an end
     // iterator holds none (null key, index 0).
@@ -153,10 +142,7 @@ public:
         IteratorBase& operator=(const IteratorBase& other);
         virtual ~IteratorBase();
 
-        bool operator==(const IteratorBase& other) const
-        {
-            return m_pKey == other.m_pKey && m_index == other.m_index;
-        }
+        bool operator==(const IteratorBase& other) const { return m_pKey == other.m_pKey && m_index == other.m_index; }
         bool operator!=(const IteratorBase& other) const { return !(*this == other); }
 
     protected:
@@ -175,17 +161,7 @@ public:
     template <class Derived>
     class SteppingIterator : public IteratorBase {
     public:
-        Derived& operator++()
-        {
-            Derived& self = static_cast<Derived&>(*this);
-            if (m_pKey) {
-                if (self.ReadEntry())
-                    ++m_index;
-                else
-                    ReachEnd();
-            }
-            return self;
-        }
+        Derived& operator++();
 
     protected:
         explicit SteppingIterator(CCountedRegKey* pKey) : IteratorBase(pKey) {}
@@ -195,9 +171,6 @@ public:
     public:
         // A null key gives the end iterator.
         explicit SubkeyIterator(CCountedRegKey* pKey);
-        SubkeyIterator(const SubkeyIterator& other) = default;
-        SubkeyIterator& operator=(const SubkeyIterator& other) = default;
-        ~SubkeyIterator() override = default;
 
         // Empty texts before any entry was read.
         LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
@@ -222,7 +195,6 @@ public:
         ValueIterator(const ValueIterator& other);
         // All or nothing: a copy that fails leaves this iterator as it was.
         ValueIterator& operator=(const ValueIterator& other);
-        ~ValueIterator() override = default;
 
         LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
         // Valid until the next step or the iterator's end.
@@ -245,6 +217,11 @@ public:
         mutable bool m_textIsCurrent;
     };
 
+    SubkeyIterator BeginSubkeyIteration() const;
+    SubkeyIterator EndSubkeyIteration() const;
+    ValueIterator BeginValueIteration() const;
+    ValueIterator EndValueIteration() const;
+
     // -- Making, copying and sharing a key
 
     // Takes ownership of an open key.
@@ -252,8 +229,7 @@ public:
     // Connects to a predefined key (HKEY_LOCAL_MACHINE, HKEY_USERS) of another machine.
     CRegistryKey(LPCSTR machineName, HKEY hKey);
     // Opens subKey under hKey, on machineName when it is not null.
-    CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS,
-                 LPCSTR machineName = nullptr);
+    CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS, LPCSTR machineName = nullptr);
     CRegistryKey(const CRegistryKey& other);
     ~CRegistryKey();
     CRegistryKey& operator=(const CRegistryKey& other);
@@ -271,27 +247,17 @@ public:
 
     CRegistryKey OpenKey(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
     // CreateKey raises ERROR_ALREADY_EXISTS when the key existed already.
-    CRegistryKey CreateKey(LPCSTR subKey, LPSTR lpClass = nullptr,
-                           DWORD dwOptions = REG_OPTION_NON_VOLATILE,
+    CRegistryKey CreateKey(LPCSTR subKey, LPSTR lpClass = nullptr, DWORD dwOptions = REG_OPTION_NON_VOLATILE,
                            REGSAM samDesired = KEY_ALL_ACCESS,
                            LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
-    CRegistryKey CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDisposition = nullptr,
-                                 LPSTR lpClass = nullptr,
-                                 DWORD dwOptions = REG_OPTION_NON_VOLATILE,
-                                 REGSAM samDesired = KEY_ALL_ACCESS,
+    CRegistryKey CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDisposition = nullptr, LPSTR lpClass = nullptr,
+                                 DWORD dwOptions = REG_OPTION_NON_VOLATILE, REGSAM samDesired = KEY_ALL_ACCESS,
                                  LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
     // Never raises.
     bool SubkeyExists(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
     // DeleteKey refuses (ERROR_ACCESS_DENIED) a key that has subkeys.
     void DeleteKey(LPCSTR subKey) const;
     void DeleteKeyAndSubkeys(LPCSTR subKey) const;
-
-    // -- Walking subkeys and values
-
-    SubkeyIterator BeginSubkeyIteration() const;
-    SubkeyIterator EndSubkeyIteration() const;
-    ValueIterator BeginValueIteration() const;
-    ValueIterator EndValueIteration() const;
 
     // -- Reading, writing and deleting values
 
@@ -318,16 +284,13 @@ public:
     void ReplaceKey(LPCSTR newFileName, LPCSTR oldFileName, LPCSTR subKey = nullptr) const;
     // The caller owns the descriptor and frees it with delete[] (as BYTE*).
     PSECURITY_DESCRIPTOR GetKeySecurity(SECURITY_INFORMATION securityInformation) const;
-    void SetKeySecurity(SECURITY_INFORMATION securityInformation,
-                        PSECURITY_DESCRIPTOR pSecurityDescriptor) const;
+    void SetKeySecurity(SECURITY_INFORMATION securityInformation, PSECURITY_DESCRIPTOR pSecurityDescriptor) const;
     // Signals hEvent on the next change.
     void RegNotifyChangeKeyValue(HANDLE hEvent, bool watchSubtree = true,
-                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME |
-                                                      REG_NOTIFY_CHANGE_LAST_SET) const;
+                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET) const;
     // Returns only after the next change.
     void RegNotifyChangeKeyValue(bool watchSubtree = true,
-                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME |
-                                                      REG_NOTIFY_CHANGE_LAST_SET) const;
+                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET) const;
 
 private:
     CCountedRegKey* m_pKey;
