@@ -48,8 +48,8 @@ void StartEnumeration(HKEY hKey, EntryKind kind, ExpandableBuffer<char>& name, E
 // status. True when an entry was read, false at the end of the walk; any
 // other failure raises with where.
 template <typename Other, typename Enumerate>
-bool EnumerateEntry(HKEY hKey, EntryKind kind, DWORD index, ExpandableBuffer<char>& name, ExpandableBuffer<Other>& other,
-                    Enumerate enumerate, LPCSTR where)
+bool EnumerateEntry(HKEY hKey, EntryKind kind, DWORD index, ExpandableBuffer<char>& name,
+                    ExpandableBuffer<Other>& other, Enumerate enumerate, LPCSTR where)
 {
     // Buffers left empty by a key that had no entries at the start are
     // treated like buffers that proved too small: the system is not asked to

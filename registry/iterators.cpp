@@ -58,7 +58,7 @@ Derived& CRegistryKey::SteppingIterator<Derived>::operator++()
     return self;
 }
 
-// The only two walks there are.
+// Kept out of the public header; these two are the only walks there are.
 template class CRegistryKey::SteppingIterator<CRegistryKey::SubkeyIterator>;
 template class CRegistryKey::SteppingIterator<CRegistryKey::ValueIterator>;
 

@@ -15,8 +15,10 @@ bool IsBinaryType(DWORD type) { return type == REG_BINARY || type == REG_NONE; }
 
 std::unique_ptr<char[]> CopyName(LPCSTR name)
 {
+    if (!name)
+        name = "";
     ExpandableBuffer<char> copy;
-    CopyBuffer(reinterpret_cast<const BYTE*>(name ? name : ""), name ? static_cast<DWORD>(std::strlen(name)) : 0, copy);
+    CopyBuffer(reinterpret_cast<const BYTE*>(name), static_cast<DWORD>(std::strlen(name)), copy);
     return std::unique_ptr<char[]>(copy.Detach());
 }
 
