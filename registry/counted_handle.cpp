@@ -28,6 +28,4 @@ void CCountedRegKey::Close()
     RegCloseKey(GetHandle());
 }
 
-CCountedRegKey::~CCountedRegKey() = default;
-
 }  // namespace Quarnell

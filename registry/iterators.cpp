@@ -1,33 +1,9 @@
 #include "registry/registry_key.h"
 
-#include "registry/block_size.h"
+#include "registry/entry_enumeration.h"
+#include "registry/value_text.h"
 
 namespace Quarnell {
-
-namespace {
-// New sizes for both buffers after the system reported ERROR_MORE_DATA: what
-// the key now reports as longest, and double when that gives nothing new, so
-// that lengths that lag behind the data cannot stall the step.
-template <typename A, typename B>
-void GrowBuffers(ExpandableBuffer<A>& first, DWORD longestFirst, ExpandableBuffer<B>& second,
-                 DWORD longestSecond, LPCSTR where)
-{
-    DWORD firstSize = CheckedBlockSize(longestFirst, 1, 1, where);
-    DWORD secondSize = CheckedBlockSize(longestSecond, 1, 1, where);
-    if (firstSize < first.Size())
-        firstSize = first.Size();
-    if (secondSize < second.Size())
-        secondSize = second.Size();
-    if (firstSize == first.Size() && secondSize == second.Size()) {
-        firstSize = CheckedBlockSize(firstSize, 2, 0, where);
-        secondSize = CheckedBlockSize(secondSize, 2, 0, where);
-    }
-    first.Resize(firstSize);
-    second.Resize(secondSize);
-}
-}  // namespace
-
-// ---------------------------------------------------------------------------
 
 CRegistryKey::IteratorBase::IteratorBase(CCountedRegKey* pKey)
     : m_pKey(pKey ? pKey->AddRef() : nullptr), m_index(0)
@@ -69,22 +45,31 @@ void CRegistryKey::IteratorBase::ReachEnd()
     m_index = 0;
 }
 
+template <class Derived>
+Derived& CRegistryKey::SteppingIterator<Derived>::operator++()
+{
+    Derived& self = static_cast<Derived&>(*this);
+    if (m_pKey) {
+        if (self.ReadEntry())
+            ++m_index;
+        else
+            ReachEnd();
+    }
+    return self;
+}
+
+// Kept out of the public header; these two are the only walks there are.
+template class CRegistryKey::SteppingIterator<CRegistryKey::SubkeyIterator>;
+template class CRegistryKey::SteppingIterator<CRegistryKey::ValueIterator>;
+
 // ---------------------------------------------------------------------------
 
 CRegistryKey::SubkeyIterator::SubkeyIterator(CCountedRegKey* pKey) : SteppingIterator(pKey)
 {
     if (!m_pKey)
         return;
-    DWORD count = 0, longestName = 0, longestClass = 0;
-    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
-                                   &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::SubkeyIterator::SubkeyIterator()", status);
-    if (count != 0) {
-        static const char kWhere[] = "CRegistryKey::SubkeyIterator::SubkeyIterator()";
-        m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
-        m_class.Resize(CheckedBlockSize(longestClass, 1, 1, kWhere));
-    }
+    StartEnumeration(KeyHandle(), EntryKind::Subkeys, m_name, m_class,
+                     "CRegistryKey::SubkeyIterator::SubkeyIterator()");
     ++*this;
 }
 
@@ -97,57 +82,26 @@ CRegistryKey CRegistryKey::SubkeyIterator::OpenKey(REGSAM samDesired) const
 
 bool CRegistryKey::SubkeyIterator::GetSubkeyInfo()
 {
-    // Buffers left empty by a key that had no subkeys at the start are
-    // treated like buffers that proved too small: the system is not asked to
-    // enumerate into nothing.
-    bool mustGrow = m_name.Size() == 0;
-    for (;;) {
-        LONG status = ERROR_MORE_DATA;
-        if (!mustGrow) {
-            DWORD nameSize = m_name.Size();
-            DWORD classSize = m_class.Size();
-            FILETIME lastWriteTime;
-            status = RegEnumKeyExA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr,
-                                   m_class.Get(), &classSize, &lastWriteTime);
-        }
-        mustGrow = false;
-        if (status == ERROR_SUCCESS)
-            return true;
-        if (status == ERROR_NO_MORE_ITEMS)
-            return false;
-        if (status != ERROR_MORE_DATA)
-            throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
-        DWORD count = 0, longestName = 0, longestClass = 0;
-        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, &count, &longestName,
-                                  &longestClass, nullptr, nullptr, nullptr, nullptr, nullptr);
-        if (status != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::SubkeyIterator::GetSubkeyInfo()", status);
-        // Everything was removed meanwhile: the walk is over, rather than
-        // showing the previous entry once more.
-        if (count == 0 || m_index >= count)
-            return false;
-        GrowBuffers(m_name, longestName, m_class, longestClass,
-                    "CRegistryKey::SubkeyIterator::GetSubkeyInfo()");
-    }
+    auto enumerate = [this] {
+        DWORD nameSize = m_name.Size();
+        DWORD classSize = m_class.Size();
+        FILETIME lastWriteTime;
+        return RegEnumKeyExA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr, m_class.Get(), &classSize,
+                             &lastWriteTime);
+    };
+    return EnumerateEntry(KeyHandle(), EntryKind::Subkeys, m_index, m_name, m_class, enumerate,
+                          "CRegistryKey::SubkeyIterator::GetSubkeyInfo()");
 }
 
 // ---------------------------------------------------------------------------
 
 CRegistryKey::ValueIterator::ValueIterator(CCountedRegKey* pKey)
-    : SteppingIterator(pKey), m_type(REG_NONE), m_dataLength(0), m_pText(nullptr)
+    : SteppingIterator(pKey), m_type(REG_NONE), m_dataLength(0), m_textIsCurrent(false)
 {
     if (!m_pKey)
         return;
-    DWORD count = 0, longestName = 0, longestData = 0;
-    LONG status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                   &count, &longestName, &longestData, nullptr, nullptr);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::ValueIterator::ValueIterator()", status);
-    if (count != 0) {
-        static const char kWhere[] = "CRegistryKey::ValueIterator::ValueIterator()";
-        m_name.Resize(CheckedBlockSize(longestName, 1, 1, kWhere));
-        m_data.Resize(CheckedBlockSize(longestData, 1, 1, kWhere));
-    }
+    StartEnumeration(KeyHandle(), EntryKind::Values, m_name, m_data,
+                     "CRegistryKey::ValueIterator::ValueIterator()");
     ++*this;
 }
 
@@ -157,7 +111,7 @@ CRegistryKey::ValueIterator::ValueIterator(const ValueIterator& other)
       m_data(other.m_data),
       m_type(other.m_type),
       m_dataLength(other.m_dataLength),
-      m_pText(nullptr)
+      m_textIsCurrent(false)
 {
 }
 
@@ -176,25 +130,17 @@ void CRegistryKey::ValueIterator::Swap(ValueIterator& other) noexcept
     m_data.Swap(other.m_data);
     std::swap(m_type, other.m_type);
     std::swap(m_dataLength, other.m_dataLength);
-    std::swap(m_pText, other.m_pText);
-}
-
-CRegistryKey::ValueIterator::~ValueIterator()
-{
-    ReleaseText();
-}
-
-void CRegistryKey::ValueIterator::ReleaseText() const
-{
-    delete[] m_pText;
-    m_pText = nullptr;
+    m_text.Swap(other.m_text);
+    std::swap(m_textIsCurrent, other.m_textIsCurrent);
 }
 
 LPCSTR CRegistryKey::ValueIterator::AsString() const
 {
-    if (!m_pText)
-        m_pText = FormatValueAsText(m_type, m_data.Get(), m_dataLength);
-    return m_pText;
+    if (!m_textIsCurrent) {
+        FormatValueAsText(m_type, m_data.Get(), m_dataLength, m_text);
+        m_textIsCurrent = true;
+    }
+    return m_text.Get();
 }
 
 CRegistryKey::Value CRegistryKey::ValueIterator::GetValue() const
@@ -204,39 +150,21 @@ CRegistryKey::Value CRegistryKey::ValueIterator::GetValue() const
 
 bool CRegistryKey::ValueIterator::GetValueInfo()
 {
-    ReleaseText();
-    // See GetSubkeyInfo: empty buffers are grown before the system is asked.
-    bool mustGrow = m_name.Size() == 0;
-    for (;;) {
-        LONG status = ERROR_MORE_DATA;
-        DWORD type = REG_NONE;
-        DWORD dataLength = 0;
-        if (!mustGrow) {
-            DWORD nameSize = m_name.Size();
-            dataLength = m_data.Size();
-            status = RegEnumValueA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr, &type,
-                                   m_data.Get(), &dataLength);
-        }
-        mustGrow = false;
-        if (status == ERROR_SUCCESS) {
-            m_type = type;
-            m_dataLength = dataLength;
-            return true;
-        }
-        if (status == ERROR_NO_MORE_ITEMS)
-            return false;
-        if (status != ERROR_MORE_DATA)
-            throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
-        DWORD count = 0, longestName = 0, longestData = 0;
-        status = RegQueryInfoKeyA(KeyHandle(), nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
-                                  &count, &longestName, &longestData, nullptr, nullptr);
-        if (status != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::ValueIterator::GetValueInfo()", status);
-        if (count == 0 || m_index >= count)
-            return false;
-        GrowBuffers(m_name, longestName, m_data, longestData,
-                    "CRegistryKey::ValueIterator::GetValueInfo()");
-    }
+    m_textIsCurrent = false;
+    DWORD type = REG_NONE;
+    DWORD dataLength = 0;
+    auto enumerate = [this, &type, &dataLength] {
+        DWORD nameSize = m_name.Size();
+        dataLength = m_data.Size();
+        return RegEnumValueA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr, &type, m_data.Get(),
+                             &dataLength);
+    };
+    if (!EnumerateEntry(KeyHandle(), EntryKind::Values, m_index, m_name, m_data, enumerate,
+                        "CRegistryKey::ValueIterator::GetValueInfo()"))
+        return false;
+    m_type = type;
+    m_dataLength = dataLength;
+    return true;
 }
 
 }  // namespace Quarnell

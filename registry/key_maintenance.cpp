@@ -1,5 +1,7 @@
 #include "registry/registry_key.h"
 
+#include "registry/status_check.h"
+
 namespace Quarnell {
 
 namespace {
@@ -70,9 +72,7 @@ void CRegistryKey::DeleteKey(LPCSTR subKey) const
             throw Exception(kDeleteWhere, ERROR_ACCESS_DENIED);
         // Closed here, before the deletion.
     }
-    LONG status = RegDeleteKeyA(*this, subKey);
-    if (status != ERROR_SUCCESS)
-        throw Exception(kDeleteWhere, status);
+    ThrowIfFailed(RegDeleteKeyA(*this, subKey), kDeleteWhere);
 }
 
 void CRegistryKey::DeleteKeyAndSubkeys(LPCSTR subKey) const
@@ -83,37 +83,27 @@ void CRegistryKey::DeleteKeyAndSubkeys(LPCSTR subKey) const
 
 void CRegistryKey::LoadKey(LPCSTR subKey, LPCSTR fileName) const
 {
-    LONG status = RegLoadKeyA(*this, subKey, fileName);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::LoadKey()", status);
+    ThrowIfFailed(RegLoadKeyA(*this, subKey, fileName), "CRegistryKey::LoadKey()");
 }
 
 void CRegistryKey::UnLoadKey(LPCSTR subKey) const
 {
-    LONG status = RegUnLoadKeyA(*this, subKey);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::UnLoadKey()", status);
+    ThrowIfFailed(RegUnLoadKeyA(*this, subKey), "CRegistryKey::UnLoadKey()");
 }
 
 void CRegistryKey::SaveKey(LPCSTR fileName, LPSECURITY_ATTRIBUTES lpSecurityAttributes) const
 {
-    LONG status = RegSaveKeyA(*this, fileName, lpSecurityAttributes);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::SaveKey()", status);
+    ThrowIfFailed(RegSaveKeyA(*this, fileName, lpSecurityAttributes), "CRegistryKey::SaveKey()");
 }
 
 void CRegistryKey::RestoreKey(LPCSTR fileName, DWORD restoreFlags) const
 {
-    LONG status = RegRestoreKeyA(*this, fileName, restoreFlags);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::RestoreKey()", status);
+    ThrowIfFailed(RegRestoreKeyA(*this, fileName, restoreFlags), "CRegistryKey::RestoreKey()");
 }
 
 void CRegistryKey::ReplaceKey(LPCSTR newFileName, LPCSTR oldFileName, LPCSTR subKey) const
 {
-    LONG status = RegReplaceKeyA(*this, subKey, newFileName, oldFileName);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::ReplaceKey()", status);
+    ThrowIfFailed(RegReplaceKeyA(*this, subKey, newFileName, oldFileName), "CRegistryKey::ReplaceKey()");
 }
 
 PSECURITY_DESCRIPTOR CRegistryKey::GetKeySecurity(SECURITY_INFORMATION securityInformation) const
@@ -124,38 +114,34 @@ PSECURITY_DESCRIPTOR CRegistryKey::GetKeySecurity(SECURITY_INFORMATION securityI
     DWORD size = 0;
     LONG status = RegGetKeySecurity(*this, securityInformation, nullptr, &size);
     while (status == ERROR_INSUFFICIENT_BUFFER && descriptor.Size() < kLargestDescriptor) {
-        // Some systems answer 122 without saying how much is needed; then
-        // the buffer doubles until the descriptor fits.
+        // Some systems answer ERROR_INSUFFICIENT_BUFFER without saying how
+        // much is needed; then the buffer doubles until the descriptor fits.
         DWORD doubled = descriptor.Size() ? 2 * descriptor.Size() : 256;
         descriptor.Resize(size > descriptor.Size() ? size : doubled);
         size = descriptor.Size();
         status = RegGetKeySecurity(*this, securityInformation, descriptor.Get(), &size);
     }
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::GetKeySecurity()", status);
+    ThrowIfFailed(status, "CRegistryKey::GetKeySecurity()");
     return descriptor.Detach();
 }
 
 void CRegistryKey::SetKeySecurity(SECURITY_INFORMATION securityInformation,
                                   PSECURITY_DESCRIPTOR pSecurityDescriptor) const
 {
-    LONG status = RegSetKeySecurity(*this, securityInformation, pSecurityDescriptor);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::SetKeySecurity()", status);
+    ThrowIfFailed(RegSetKeySecurity(*this, securityInformation, pSecurityDescriptor),
+                  "CRegistryKey::SetKeySecurity()");
 }
 
 void CRegistryKey::RegNotifyChangeKeyValue(HANDLE hEvent, bool watchSubtree, DWORD notifyFilter) const
 {
-    LONG status = ::RegNotifyChangeKeyValue(*this, watchSubtree, notifyFilter, hEvent, TRUE);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::RegNotifyChangeKeyValue()", status);
+    ThrowIfFailed(::RegNotifyChangeKeyValue(*this, watchSubtree, notifyFilter, hEvent, TRUE),
+                  "CRegistryKey::RegNotifyChangeKeyValue()");
 }
 
 void CRegistryKey::RegNotifyChangeKeyValue(bool watchSubtree, DWORD notifyFilter) const
 {
-    LONG status = ::RegNotifyChangeKeyValue(*this, watchSubtree, notifyFilter, nullptr, FALSE);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::RegNotifyChangeKeyValue()", status);
+    ThrowIfFailed(::RegNotifyChangeKeyValue(*this, watchSubtree, notifyFilter, nullptr, FALSE),
+                  "CRegistryKey::RegNotifyChangeKeyValue()");
 }
 
 }  // namespace Quarnell

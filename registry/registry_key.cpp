@@ -1,5 +1,7 @@
 #include "registry/registry_key.h"
 
+#include "registry/status_check.h"
+
 namespace Quarnell {
 
 // Passing a key by value costs one pointer and one interlocked increment.
@@ -15,9 +17,8 @@ CRegistryKey::CRegistryKey(HKEY hKey) : m_pKey(NewCCountedRegKey(hKey, true)) {}
 CRegistryKey::CRegistryKey(LPCSTR machineName, HKEY hKey) : m_pKey(nullptr)
 {
     HKEY hConnected = nullptr;
-    LONG status = RegConnectRegistryA(machineName, hKey, &hConnected);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::CRegistryKey() - RegConnectRegistry", status);
+    ThrowIfFailed(RegConnectRegistryA(machineName, hKey, &hConnected),
+                  "CRegistryKey::CRegistryKey() - RegConnectRegistry");
     m_pKey = NewCCountedRegKey(hConnected, true);
 }
 
@@ -27,9 +28,8 @@ CRegistryKey::CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, LPCSTR m
     HKEY hParent = hKey;
     HKEY hRemoteRoot = nullptr;
     if (machineName) {
-        LONG status = RegConnectRegistryA(machineName, hKey, &hRemoteRoot);
-        if (status != ERROR_SUCCESS)
-            throw Exception("CRegistryKey::CRegistryKey() - RegConnectRegistry", status);
+        ThrowIfFailed(RegConnectRegistryA(machineName, hKey, &hRemoteRoot),
+                      "CRegistryKey::CRegistryKey() - RegConnectRegistry");
         hParent = hRemoteRoot;
     }
     HKEY hOpened = nullptr;
@@ -37,8 +37,7 @@ CRegistryKey::CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired, LPCSTR m
     // The remote root serves only this open; the opened subkey does not need it.
     if (hRemoteRoot)
         RegCloseKey(hRemoteRoot);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::CRegistryKey(HKEY hKey ...)", status);
+    ThrowIfFailed(status, "CRegistryKey::CRegistryKey(HKEY hKey ...)");
     m_pKey = NewCCountedRegKey(hOpened, true);
 }
 
@@ -112,11 +111,10 @@ CRegistryKey CRegistryKey::CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDispositio
 {
     DWORD disposition = 0;
     HKEY hCreated = nullptr;
-    LONG status = RegCreateKeyExA(*this, subKey, 0, lpClass, dwOptions, samDesired,
+    ThrowIfFailed(RegCreateKeyExA(*this, subKey, 0, lpClass, dwOptions, samDesired,
                                   lpSecurityAttributes, &hCreated,
-                                  lpdwDisposition ? lpdwDisposition : &disposition);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::CreateOrOpenKey()", status);
+                                  lpdwDisposition ? lpdwDisposition : &disposition),
+                  "CRegistryKey::CreateOrOpenKey()");
     return CRegistryKey(hCreated);
 }
 
@@ -132,24 +130,18 @@ bool CRegistryKey::SubkeyExists(LPCSTR subKey, REGSAM samDesired) const
 CRegistryKey CRegistryKey::ConnectRegistry(LPCSTR machineName) const
 {
     HKEY hConnected = nullptr;
-    LONG status = RegConnectRegistryA(machineName, *this, &hConnected);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::ConnectRegistry()", status);
+    ThrowIfFailed(RegConnectRegistryA(machineName, *this, &hConnected), "CRegistryKey::ConnectRegistry()");
     return CRegistryKey(hConnected);
 }
 
 void CRegistryKey::FlushKey() const
 {
-    LONG status = RegFlushKey(*this);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::FlushKey()", status);
+    ThrowIfFailed(RegFlushKey(*this), "CRegistryKey::FlushKey()");
 }
 
 void CRegistryKey::DeleteValue(LPCSTR valueName) const
 {
-    LONG status = RegDeleteValueA(*this, valueName);
-    if (status != ERROR_SUCCESS)
-        throw Exception("CRegistryKey::DeleteValue()", status);
+    ThrowIfFailed(RegDeleteValueA(*this, valueName), "CRegistryKey::DeleteValue()");
 }
 
 CRegistryKey::SubkeyIterator CRegistryKey::BeginSubkeyIteration() const

@@ -7,7 +7,10 @@
 // QueryValue overloads, SubkeyExists) answer with a result instead.
 #include <windows.h>
 
-#include <utility>
+#include <memory>
+
+// The iterators keep their entries in these.
+#include "registry/expandable_buffer.h"
 
 namespace Quarnell {
 
@@ -25,8 +28,6 @@ class CWin32Exception {
 public:
     // where must have static lifetime: only the pointer is kept.
     CWin32Exception(LPCSTR where, DWORD error) : m_pWhere(where), m_error(error) {}
-    CWin32Exception(const CWin32Exception&) = default;
-    CWin32Exception& operator=(const CWin32Exception&) = default;
 
     virtual LPCSTR GetErrorMessage() const;
 
@@ -68,7 +69,6 @@ private:
 class CCountedRegKey : public CCountedHandle {
 public:
     void Close() override;
-    ~CCountedRegKey() override;
 
     CCountedRegKey* AddRef() { CCountedHandle::AddRef(); return this; }
     CCountedRegKey* Release() { CCountedHandle::Release(); return nullptr; }
@@ -79,92 +79,23 @@ private:
 };
 
 // ---------------------------------------------------------------------------
-// Buffers and value formatting
-
-// An owned heap block of elements that grows on demand and never shrinks.
-// Growth discards the contents: every user reads the data again after it.
-template <typename T>
-class ExpandableBuffer {
-public:
-    explicit ExpandableBuffer(DWORD size = 0) { Resize(size); }
-    ExpandableBuffer(const ExpandableBuffer& other) { *this = other; }
-    ExpandableBuffer& operator=(const ExpandableBuffer& other)
-    {
-        if (this != &other) {
-            T* pCopy = other.m_size ? new T[other.m_size] : nullptr;
-            for (DWORD i = 0; i < other.m_size; ++i)
-                pCopy[i] = other.m_pBlock[i];
-            delete[] m_pBlock;
-            m_pBlock = pCopy;
-            m_size = other.m_size;
-        }
-        return *this;
-    }
-    ~ExpandableBuffer() { delete[] m_pBlock; }
-
-    void Resize(DWORD size)
-    {
-        if (m_size < size) {
-            T* pBlock = new T[size];
-            delete[] m_pBlock;
-            m_pBlock = pBlock;
-            m_size = size;
-        }
-    }
-    T* Get() { return m_pBlock; }
-    const T* Get() const { return m_pBlock; }
-    DWORD Size() const { return m_size; }
-    void Swap(ExpandableBuffer& other) noexcept
-    {
-        std::swap(m_pBlock, other.m_pBlock);
-        std::swap(m_size, other.m_size);
-    }
-    // Hands the block to the caller (who frees it with delete[]); the buffer
-    // is empty afterwards.
-    T* Detach()
-    {
-        T* pBlock = m_pBlock;
-        m_pBlock = nullptr;
-        m_size = 0;
-        return pBlock;
-    }
-
-private:
-    T* m_pBlock = nullptr;
-    DWORD m_size = 0;
-};
-
-// Display text of a value, a new block the caller frees with delete[]: string
-// types as text (REG_MULTI_SZ: its first string), numbers as "A number",
-// everything else as hex pairs. Never reads beyond dataLength bytes.
-LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength);
-// Two lowercase hex digits per byte, no separator; caller frees with delete[].
-LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength);
-// A new block (delete[]) holding a copy of length bytes, followed by one zero
-// byte so that string data copied with it is always terminated.
-BYTE* CopyBuffer(const BYTE* pSource, DWORD length);
-
-// ---------------------------------------------------------------------------
 // The key
 
 class CRegistryKey {
 public:
+    // What every failure raises.
     class Exception : public CWin32Exception {
     public:
         Exception(LPCSTR where, DWORD error) : CWin32Exception(where, error) {}
-        Exception(const Exception&) = default;
-        Exception& operator=(const Exception&) = default;
     };
 
-    // A value held in memory: own copies of name and data.
+    // A value held in memory, with its own copies of name and data.
     class Value {
     public:
         // Raised when a Value is built or read as a type it does not hold.
         class Exception : public CRegistryKey::Exception {
         public:
             Exception() : CRegistryKey::Exception("CRegistryKey::Value::Exception", ERROR_INVALID_PARAMETER) {}
-            Exception(const Exception&) = default;
-            Exception& operator=(const Exception&) = default;
         };
 
         // Any type; copies dataLength bytes.
@@ -174,18 +105,16 @@ public:
         // REG_DWORD or REG_DWORD_BIG_ENDIAN; stores the bytes as they lie in memory.
         Value(LPCSTR valueName, DWORD value, DWORD type);
         Value(const Value& other);
-        ~Value();
         Value& operator=(const Value& other);
 
         // REG_BINARY and REG_NONE.
         operator const BYTE*() const;
-        // REG_SZ and REG_EXPAND_SZ; always terminated, even when the stored
-        // data was not.
+        // REG_SZ and REG_EXPAND_SZ; always terminated, even when the stored data was not.
         operator LPCSTR() const;
         // REG_DWORD and REG_DWORD_BIG_ENDIAN: the first 4 bytes, little-endian.
         operator DWORD() const;
 
-        LPCSTR GetName() const { return m_pName; }
+        LPCSTR GetName() const { return m_name.get(); }
         // Built on first use, kept until the Value is assigned or destroyed.
         LPCSTR AsString() const;
 
@@ -195,12 +124,14 @@ public:
     private:
         friend class CRegistryKey;
 
-        LPSTR m_pName;
+        std::unique_ptr<char[]> m_name;
         DWORD m_type;
-        BYTE* m_pData;
+        std::unique_ptr<BYTE[]> m_data;
         DWORD m_length;
-        mutable LPSTR m_pText;
+        mutable std::unique_ptr<char[]> m_text;
     };
+
+    // -- Walking subkeys and values
 
     // Holds one reference on the walked key while positioned; an end
     // iterator holds none (null key, index 0).
@@ -211,10 +142,7 @@ public:
         IteratorBase& operator=(const IteratorBase& other);
         virtual ~IteratorBase();
 
-        bool operator==(const IteratorBase& other) const
-        {
-            return m_pKey == other.m_pKey && m_index == other.m_index;
-        }
+        bool operator==(const IteratorBase& other) const { return m_pKey == other.m_pKey && m_index == other.m_index; }
         bool operator!=(const IteratorBase& other) const { return !(*this == other); }
 
     protected:
@@ -233,17 +161,7 @@ public:
     template <class Derived>
     class SteppingIterator : public IteratorBase {
     public:
-        Derived& operator++()
-        {
-            Derived& self = static_cast<Derived&>(*this);
-            if (m_pKey) {
-                if (self.ReadEntry())
-                    ++m_index;
-                else
-                    ReachEnd();
-            }
-            return self;
-        }
+        Derived& operator++();
 
     protected:
         explicit SteppingIterator(CCountedRegKey* pKey) : IteratorBase(pKey) {}
@@ -253,9 +171,6 @@ public:
     public:
         // A null key gives the end iterator.
         explicit SubkeyIterator(CCountedRegKey* pKey);
-        SubkeyIterator(const SubkeyIterator& other) = default;
-        SubkeyIterator& operator=(const SubkeyIterator& other) = default;
-        ~SubkeyIterator() override = default;
 
         // Empty texts before any entry was read.
         LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
@@ -267,7 +182,6 @@ public:
         friend class SteppingIterator<SubkeyIterator>;
         bool ReadEntry() { return GetSubkeyInfo(); }
         bool GetSubkeyInfo();
-        void SizeBuffers(DWORD longestName, DWORD longestClass);
 
         ExpandableBuffer<char> m_name;
         ExpandableBuffer<char> m_class;
@@ -281,7 +195,6 @@ public:
         ValueIterator(const ValueIterator& other);
         // All or nothing: a copy that fails leaves this iterator as it was.
         ValueIterator& operator=(const ValueIterator& other);
-        ~ValueIterator() override;
 
         LPCSTR GetName() const { return m_name.Get() ? m_name.Get() : ""; }
         // Valid until the next step or the iterator's end.
@@ -292,74 +205,64 @@ public:
         friend class SteppingIterator<ValueIterator>;
         bool ReadEntry() { return GetValueInfo(); }
         bool GetValueInfo();
-        void ReleaseText() const;
         void Swap(ValueIterator& other) noexcept;
 
         ExpandableBuffer<char> m_name;
         ExpandableBuffer<BYTE> m_data;
         DWORD m_type;
         DWORD m_dataLength;
-        mutable LPSTR m_pText;
+        // One block for the texts of all entries, so that a walk allocates
+        // only when a text is longer than every one before it.
+        mutable ExpandableBuffer<char> m_text;
+        mutable bool m_textIsCurrent;
     };
 
-    // 1. Takes ownership of an open key.
-    explicit CRegistryKey(HKEY hKey);
-    // 2. Connects to a predefined key (HKEY_LOCAL_MACHINE, HKEY_USERS) of another machine.
-    CRegistryKey(LPCSTR machineName, HKEY hKey);
-    // 3. Opens subKey under hKey, on machineName when it is not null.
-    CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS,
-                 LPCSTR machineName = nullptr);
-    // 4.
-    CRegistryKey(const CRegistryKey& other);
-    ~CRegistryKey();
-    CRegistryKey& operator=(const CRegistryKey& other);
-    // Takes ownership of hKey; the previous key closes if this was its last holder.
-    CRegistryKey& operator=(HKEY hKey);
-
-    // 5. Count 1; on failure closes hKey when asked to and raises code 8.
-    static CCountedRegKey* NewCCountedRegKey(HKEY hKey, bool closeKeyOnFailure);
-
-    // 6.
-    CRegistryKey OpenKey(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
-
-    // 7. DeleteKey refuses (code 5) a key that has subkeys.
-    void DeleteKey(LPCSTR subKey) const;
-    void DeleteKeyAndSubkeys(LPCSTR subKey) const;
-
-    // 8. CreateKey raises code 183 when the key existed already.
-    CRegistryKey CreateKey(LPCSTR subKey, LPSTR lpClass = nullptr,
-                           DWORD dwOptions = REG_OPTION_NON_VOLATILE,
-                           REGSAM samDesired = KEY_ALL_ACCESS,
-                           LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
-    CRegistryKey CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDisposition = nullptr,
-                                 LPSTR lpClass = nullptr,
-                                 DWORD dwOptions = REG_OPTION_NON_VOLATILE,
-                                 REGSAM samDesired = KEY_ALL_ACCESS,
-                                 LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
-
-    // 9. Never raises.
-    bool SubkeyExists(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
-
-    // 10. This key must be a predefined key.
-    CRegistryKey ConnectRegistry(LPCSTR machineName) const;
-
-    // 11.
-    void FlushKey() const;
-
-    // 12. The shared handle; the caller must not close it.
-    operator HKEY() const { return m_pKey->GetHandle(); }
-
-    // 13.
-    void DeleteValue(LPCSTR valueName) const;
-
-    // 14.
     SubkeyIterator BeginSubkeyIteration() const;
     SubkeyIterator EndSubkeyIteration() const;
     ValueIterator BeginValueIteration() const;
     ValueIterator EndValueIteration() const;
 
-    // 15. Typed queries answer false for a value of another type and leave
-    // the out argument untouched. Blocks are malloc'ed; the caller frees them.
+    // -- Making, copying and sharing a key
+
+    // Takes ownership of an open key.
+    explicit CRegistryKey(HKEY hKey);
+    // Connects to a predefined key (HKEY_LOCAL_MACHINE, HKEY_USERS) of another machine.
+    CRegistryKey(LPCSTR machineName, HKEY hKey);
+    // Opens subKey under hKey, on machineName when it is not null.
+    CRegistryKey(HKEY hKey, LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS, LPCSTR machineName = nullptr);
+    CRegistryKey(const CRegistryKey& other);
+    ~CRegistryKey();
+    CRegistryKey& operator=(const CRegistryKey& other);
+    // Takes ownership of hKey; the previous key closes if this was its last holder.
+    CRegistryKey& operator=(HKEY hKey);
+    // Count 1; on failure closes hKey when asked to and raises ERROR_NOT_ENOUGH_MEMORY.
+    static CCountedRegKey* NewCCountedRegKey(HKEY hKey, bool closeKeyOnFailure);
+    // The shared handle; the caller must not close it.
+    operator HKEY() const { return m_pKey->GetHandle(); }
+    // This key must be a predefined key.
+    CRegistryKey ConnectRegistry(LPCSTR machineName) const;
+    void FlushKey() const;
+
+    // -- Opening, creating and deleting subkeys
+
+    CRegistryKey OpenKey(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
+    // CreateKey raises ERROR_ALREADY_EXISTS when the key existed already.
+    CRegistryKey CreateKey(LPCSTR subKey, LPSTR lpClass = nullptr, DWORD dwOptions = REG_OPTION_NON_VOLATILE,
+                           REGSAM samDesired = KEY_ALL_ACCESS,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
+    CRegistryKey CreateOrOpenKey(LPCSTR subKey, LPDWORD lpdwDisposition = nullptr, LPSTR lpClass = nullptr,
+                                 DWORD dwOptions = REG_OPTION_NON_VOLATILE, REGSAM samDesired = KEY_ALL_ACCESS,
+                                 LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
+    // Never raises.
+    bool SubkeyExists(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
+    // DeleteKey refuses (ERROR_ACCESS_DENIED) a key that has subkeys.
+    void DeleteKey(LPCSTR subKey) const;
+    void DeleteKeyAndSubkeys(LPCSTR subKey) const;
+
+    // -- Reading, writing and deleting values
+
+    // Typed queries answer false for a value of another type and leave the
+    // out argument untouched. Blocks are malloc'ed; the caller frees them.
     bool QueryValue(LPCSTR valueName, BYTE*& pData) const;     // REG_BINARY, REG_NONE
     bool QueryValue(LPCSTR valueName, LPSTR& pString) const;   // REG_SZ, REG_EXPAND_SZ; always terminated
     bool QueryValue(LPCSTR valueName, DWORD& value) const;     // REG_DWORD, REG_DWORD_BIG_ENDIAN; size must be 4
@@ -370,7 +273,10 @@ public:
     void SetValue(LPCSTR valueName, DWORD value, DWORD type = REG_DWORD) const;    // REG_DWORD, REG_DWORD_BIG_ENDIAN
     void SetValue(const Value& value) const;
 
-    // 16. Hive files, security, change notification.
+    void DeleteValue(LPCSTR valueName) const;
+
+    // -- Hive files, security and change notification
+
     void LoadKey(LPCSTR subKey, LPCSTR fileName) const;
     void UnLoadKey(LPCSTR subKey) const;
     void SaveKey(LPCSTR fileName, LPSECURITY_ATTRIBUTES lpSecurityAttributes = nullptr) const;
@@ -378,16 +284,13 @@ public:
     void ReplaceKey(LPCSTR newFileName, LPCSTR oldFileName, LPCSTR subKey = nullptr) const;
     // The caller owns the descriptor and frees it with delete[] (as BYTE*).
     PSECURITY_DESCRIPTOR GetKeySecurity(SECURITY_INFORMATION securityInformation) const;
-    void SetKeySecurity(SECURITY_INFORMATION securityInformation,
-                        PSECURITY_DESCRIPTOR pSecurityDescriptor) const;
+    void SetKeySecurity(SECURITY_INFORMATION securityInformation, PSECURITY_DESCRIPTOR pSecurityDescriptor) const;
     // Signals hEvent on the next change.
     void RegNotifyChangeKeyValue(HANDLE hEvent, bool watchSubtree = true,
-                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME |
-                                                      REG_NOTIFY_CHANGE_LAST_SET) const;
+                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET) const;
     // Returns only after the next change.
     void RegNotifyChangeKeyValue(bool watchSubtree = true,
-                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME |
-                                                      REG_NOTIFY_CHANGE_LAST_SET) const;
+                                 DWORD notifyFilter = REG_NOTIFY_CHANGE_NAME | REG_NOTIFY_CHANGE_LAST_SET) const;
 
 private:
     CCountedRegKey* m_pKey;

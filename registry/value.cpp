@@ -1,8 +1,8 @@
 #include "registry/registry_key.h"
 
-#include "registry/block_size.h"
+#include "registry/copy_buffer.h"
+#include "registry/value_text.h"
 
-#include <cstdio>
 #include <cstring>
 #include <memory>
 
@@ -13,119 +13,65 @@ bool IsStringType(DWORD type) { return type == REG_SZ || type == REG_EXPAND_SZ; 
 bool IsNumberType(DWORD type) { return type == REG_DWORD || type == REG_DWORD_BIG_ENDIAN; }
 bool IsBinaryType(DWORD type) { return type == REG_BINARY || type == REG_NONE; }
 
-LPSTR CopyName(LPCSTR name)
+std::unique_ptr<char[]> CopyName(LPCSTR name)
 {
-    return reinterpret_cast<LPSTR>(
-        CopyBuffer(reinterpret_cast<const BYTE*>(name ? name : ""), name ? static_cast<DWORD>(std::strlen(name)) : 0));
+    if (!name)
+        name = "";
+    ExpandableBuffer<char> copy;
+    CopyBuffer(reinterpret_cast<const BYTE*>(name), static_cast<DWORD>(std::strlen(name)), copy);
+    return std::unique_ptr<char[]>(copy.Detach());
 }
 
-// Text up to the first zero, but never beyond the data: registry strings
-// written by other programs need not be terminated.
-LPSTR CopyTextWithin(const BYTE* pData, DWORD dataLength)
+std::unique_ptr<BYTE[]> CopyData(const BYTE* pData, DWORD length)
 {
-    const void* pZero = dataLength ? std::memchr(pData, 0, dataLength) : nullptr;
-    DWORD textLength = pZero ? static_cast<DWORD>(static_cast<const BYTE*>(pZero) - pData) : dataLength;
-    return reinterpret_cast<LPSTR>(CopyBuffer(pData, textLength));
+    return std::unique_ptr<BYTE[]>(CopyBuffer(pData, length));
 }
 }  // namespace
 
-BYTE* CopyBuffer(const BYTE* pSource, DWORD length)
-{
-    BYTE* pCopy = new BYTE[CheckedBlockSize(length, 1, 1, "Quarnell::CopyBuffer()")];
-    if (length)
-        std::memcpy(pCopy, pSource, length);
-    pCopy[length] = 0;
-    return pCopy;
-}
-
-LPSTR FormatBytesAsHex(const BYTE* pData, DWORD dataLength)
-{
-    static const char kDigits[] = "0123456789abcdef";
-    LPSTR pText = new char[CheckedBlockSize(dataLength, 2, 1, "Quarnell::FormatBytesAsHex()")];
-    for (DWORD i = 0; i < dataLength; ++i) {
-        pText[2 * i] = kDigits[pData[i] >> 4];
-        pText[2 * i + 1] = kDigits[pData[i] & 0x0F];
-    }
-    pText[2 * static_cast<size_t>(dataLength)] = '\0';
-    return pText;
-}
-
-LPSTR FormatValueAsText(DWORD type, const BYTE* pData, DWORD dataLength)
-{
-    if (!pData)
-        dataLength = 0;
-    switch (type) {
-    case REG_SZ:
-    case REG_EXPAND_SZ:
-    case REG_MULTI_SZ:
-        return CopyTextWithin(pData, dataLength);
-    case REG_DWORD:
-    case REG_DWORD_BIG_ENDIAN: {
-        static const char kNumber[] = "A number";
-        return reinterpret_cast<LPSTR>(CopyBuffer(reinterpret_cast<const BYTE*>(kNumber), sizeof kNumber - 1));
-    }
-    default:
-        return FormatBytesAsHex(pData, dataLength);
-    }
-}
-
 CRegistryKey::Value::Value(LPCSTR valueName, const BYTE* pData, DWORD dataLength, DWORD type)
-    : m_pName(nullptr), m_type(type), m_pData(nullptr), m_length(pData ? dataLength : 0), m_pText(nullptr)
+    : m_name(CopyName(valueName)),
+      m_type(type),
+      m_data(CopyData(pData, pData ? dataLength : 0)),
+      m_length(pData ? dataLength : 0)
 {
-    std::unique_ptr<char[]> name(CopyName(valueName));
-    m_pData = CopyBuffer(pData, m_length);
-    m_pName = name.release();
 }
 
-CRegistryKey::Value::Value(LPCSTR valueName, LPCSTR pString, DWORD type)
-    : m_pName(nullptr), m_type(type), m_pData(nullptr), m_length(0), m_pText(nullptr)
+CRegistryKey::Value::Value(LPCSTR valueName, LPCSTR pString, DWORD type) : m_type(type), m_length(0)
 {
     if (!IsStringType(type) || !pString)
         throw Exception();
     m_length = static_cast<DWORD>(std::strlen(pString) + 1);
-    std::unique_ptr<char[]> name(CopyName(valueName));
-    m_pData = CopyBuffer(reinterpret_cast<const BYTE*>(pString), m_length);
-    m_pName = name.release();
+    m_name = CopyName(valueName);
+    m_data = CopyData(reinterpret_cast<const BYTE*>(pString), m_length);
 }
 
-CRegistryKey::Value::Value(LPCSTR valueName, DWORD value, DWORD type)
-    : m_pName(nullptr), m_type(type), m_pData(nullptr), m_length(sizeof value), m_pText(nullptr)
+CRegistryKey::Value::Value(LPCSTR valueName, DWORD value, DWORD type) : m_type(type), m_length(sizeof value)
 {
     if (!IsNumberType(type))
         throw Exception();
-    std::unique_ptr<char[]> name(CopyName(valueName));
-    m_pData = CopyBuffer(reinterpret_cast<const BYTE*>(&value), m_length);
-    m_pName = name.release();
+    m_name = CopyName(valueName);
+    m_data = CopyData(reinterpret_cast<const BYTE*>(&value), m_length);
 }
 
 CRegistryKey::Value::Value(const Value& other)
-    : m_pName(nullptr), m_type(other.m_type), m_pData(nullptr), m_length(other.m_length), m_pText(nullptr)
+    : m_name(CopyName(other.m_name.get())),
+      m_type(other.m_type),
+      m_data(CopyData(other.m_data.get(), other.m_length)),
+      m_length(other.m_length)
 {
-    std::unique_ptr<char[]> name(CopyName(other.m_pName));
-    m_pData = CopyBuffer(other.m_pData, m_length);
-    m_pName = name.release();
-}
-
-CRegistryKey::Value::~Value()
-{
-    delete[] m_pName;
-    delete[] m_pData;
-    delete[] m_pText;
 }
 
 CRegistryKey::Value& CRegistryKey::Value::operator=(const Value& other)
 {
     if (this != &other) {
-        std::unique_ptr<BYTE[]> data(CopyBuffer(other.m_pData, other.m_length));
-        std::unique_ptr<char[]> name(CopyName(other.m_pName));
-        delete[] m_pData;
-        delete[] m_pName;
-        m_pData = data.release();
-        m_pName = name.release();
+        // Both copies are made before anything of this Value changes.
+        std::unique_ptr<BYTE[]> data = CopyData(other.m_data.get(), other.m_length);
+        std::unique_ptr<char[]> name = CopyName(other.m_name.get());
+        m_data = std::move(data);
+        m_name = std::move(name);
         m_type = other.m_type;
         m_length = other.m_length;
-        delete[] m_pText;
-        m_pText = nullptr;
+        m_text.reset();
     }
     return *this;
 }
@@ -134,7 +80,7 @@ CRegistryKey::Value::operator const BYTE*() const
 {
     if (!IsBinaryType(m_type))
         throw Exception();
-    return m_pData;
+    return m_data.get();
 }
 
 CRegistryKey::Value::operator LPCSTR() const
@@ -143,7 +89,7 @@ CRegistryKey::Value::operator LPCSTR() const
         throw Exception();
     // The data block always carries a zero after the data, so even an
     // unterminated stored string ends within what we own.
-    return reinterpret_cast<LPCSTR>(m_pData);
+    return reinterpret_cast<LPCSTR>(m_data.get());
 }
 
 CRegistryKey::Value::operator DWORD() const
@@ -151,15 +97,15 @@ CRegistryKey::Value::operator DWORD() const
     if (!IsNumberType(m_type))
         throw Exception();
     DWORD number = 0;
-    std::memcpy(&number, m_pData, m_length < sizeof number ? m_length : sizeof number);
+    std::memcpy(&number, m_data.get(), m_length < sizeof number ? m_length : sizeof number);
     return number;
 }
 
 LPCSTR CRegistryKey::Value::AsString() const
 {
-    if (!m_pText)
-        m_pText = FormatValueAsText(m_type, m_pData, m_length);
-    return m_pText;
+    if (!m_text)
+        m_text.reset(FormatValueAsText(m_type, m_data.get(), m_length));
+    return m_text.get();
 }
 
 }  // namespace Quarnell

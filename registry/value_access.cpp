@@ -1,6 +1,7 @@
 #include "registry/registry_key.h"
 
 #include "registry/block_size.h"
+#include "registry/status_check.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -20,9 +21,7 @@ using MallocBlock = std::unique_ptr<BYTE, FreeBlock>;
 void QueryTypeAndSize(HKEY hKey, LPCSTR valueName, DWORD& type, DWORD& size)
 {
     size = 0;
-    LONG status = RegQueryValueExA(hKey, valueName, nullptr, &type, nullptr, &size);
-    if (status != ERROR_SUCCESS)
-        throw CRegistryKey::Exception(kQueryWhere, status);
+    ThrowIfFailed(RegQueryValueExA(hKey, valueName, nullptr, &type, nullptr, &size), kQueryWhere);
 }
 
 // Reads the value's data into a malloc block of size + zeroPadding bytes, the
@@ -40,8 +39,7 @@ MallocBlock ReadData(HKEY hKey, LPCSTR valueName, DWORD& type, DWORD& size, DWOR
             size = length;
             continue;
         }
-        if (status != ERROR_SUCCESS)
-            throw CRegistryKey::Exception(kQueryWhere, status);
+        ThrowIfFailed(status, kQueryWhere);
         size = length;
         std::memset(block.get() + size, 0, zeroPadding + 1);
         return block;
@@ -54,9 +52,7 @@ bool IsNumberType(DWORD type) { return type == REG_DWORD || type == REG_DWORD_BI
 
 void Store(HKEY hKey, LPCSTR valueName, DWORD type, const BYTE* pData, DWORD length)
 {
-    LONG status = RegSetValueExA(hKey, valueName, 0, type, pData, length);
-    if (status != ERROR_SUCCESS)
-        throw CRegistryKey::Exception(kSetWhere, status);
+    ThrowIfFailed(RegSetValueExA(hKey, valueName, 0, type, pData, length), kSetWhere);
 }
 }  // namespace
 
@@ -97,9 +93,8 @@ bool CRegistryKey::QueryValue(LPCSTR valueName, DWORD& value) const
     if (size != sizeof value)
         throw Exception(kQueryWhere, ERROR_INVALID_DATA);
     DWORD number = 0;
-    LONG status = RegQueryValueExA(*this, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size);
-    if (status != ERROR_SUCCESS)
-        throw Exception(kQueryWhere, status);
+    ThrowIfFailed(RegQueryValueExA(*this, valueName, nullptr, &type, reinterpret_cast<BYTE*>(&number), &size),
+                  kQueryWhere);
     if (!IsNumberType(type))
         return false;
     if (size != sizeof value)
@@ -142,7 +137,7 @@ void CRegistryKey::SetValue(LPCSTR valueName, DWORD value, DWORD type) const
 
 void CRegistryKey::SetValue(const Value& value) const
 {
-    const BYTE* pData = value.m_pData;
+    const BYTE* pData = value.m_data.get();
     DWORD length = value.GetLength();
     bool stringType = value.GetType() == REG_SZ || value.GetType() == REG_EXPAND_SZ ||
                       value.GetType() == REG_MULTI_SZ;

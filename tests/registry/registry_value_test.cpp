@@ -5,7 +5,9 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include "registry/copy_buffer.h"
 #include "registry/registry_key.h"
+#include "registry/value_text.h"
 #include "tests/registry/registry_test_support.h"
 #include "tests/support/scratch_key.h"
 
