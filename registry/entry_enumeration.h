@@ -43,6 +43,18 @@ void StartEnumeration(HKEY hKey, EntryKind kind, ExpandableBuffer<char>& name, E
     }
 }
 
+// At the end of a walk the buffers hold no entry: empty texts, never the
+// previous entry nor a block just grown and never filled.
+template <typename Other>
+bool EndOfWalk(ExpandableBuffer<char>& name, ExpandableBuffer<Other>& other)
+{
+    if (name.Size() != 0)
+        name.Get()[0] = 0;
+    if (other.Size() != 0)
+        other.Get()[0] = 0;
+    return false;
+}
+
 // Reads the entry at index into the buffers: enumerate() makes one call of
 // the system's enumeration with the buffers as they stand and returns its
 // status. True when an entry was read, false at the end of the walk; any
@@ -59,14 +71,14 @@ bool EnumerateEntry(HKEY hKey, EntryKind kind, DWORD index, ExpandableBuffer<cha
         if (status == ERROR_SUCCESS)
             return true;
         if (status == ERROR_NO_MORE_ITEMS)
-            return false;
+            return EndOfWalk(name, other);
         if (status != ERROR_MORE_DATA)
             ThrowIfFailed(status, where);
         EntryCounts counts = QueryEntryCounts(hKey, kind, where);
         // Everything was removed meanwhile: the walk is over, rather than
         // showing the previous entry once more.
         if (counts.count == 0 || index >= counts.count)
-            return false;
+            return EndOfWalk(name, other);
         DWORD nameSize = name.Size(), otherSize = other.Size();
         GrowthSizes(counts, nameSize, otherSize, where);
         name.Resize(nameSize);

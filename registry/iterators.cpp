@@ -159,12 +159,12 @@ bool CRegistryKey::ValueIterator::GetValueInfo()
         return RegEnumValueA(KeyHandle(), m_index, m_name.Get(), &nameSize, nullptr, &type, m_data.Get(),
                              &dataLength);
     };
-    if (!EnumerateEntry(KeyHandle(), EntryKind::Values, m_index, m_name, m_data, enumerate,
-                        "CRegistryKey::ValueIterator::GetValueInfo()"))
-        return false;
-    m_type = type;
-    m_dataLength = dataLength;
-    return true;
+    const bool read = EnumerateEntry(KeyHandle(), EntryKind::Values, m_index, m_name, m_data, enumerate,
+                                     "CRegistryKey::ValueIterator::GetValueInfo()");
+    // At the end no value is held: its display text is empty.
+    m_type = read ? type : REG_NONE;
+    m_dataLength = read ? dataLength : 0;
+    return read;
 }
 
 }  // namespace Quarnell

@@ -16,6 +16,9 @@ namespace {
 // What the replaced call does once, on its next use: remove these entries,
 // then answer ERROR_MORE_DATA as if the entry had grown meanwhile.
 std::vector<std::string> g_removeOnNextCall;
+// When set, the removal waits for the call after the next one: the step has
+// grown its buffers by then.
+bool g_removeAfterGrowth = false;
 HKEY g_removeFrom = nullptr;
 int g_calls = 0;
 
@@ -37,6 +40,10 @@ LONG WINAPI RacingEnumValue(HKEY hKey, DWORD index, LPSTR name, LPDWORD nameSize
                             LPBYTE data, LPDWORD dataSize)
 {
     ++g_calls;
+    if (g_removeAfterGrowth) {
+        g_removeAfterGrowth = false;
+        return ERROR_MORE_DATA;
+    }
     if (!g_removeOnNextCall.empty()) {
         RemoveEntries(false);
         return ERROR_MORE_DATA;
@@ -76,6 +83,7 @@ protected:
             g_realEnumValue = reinterpret_cast<decltype(&RegEnumValueA)>(m_patch.Original());
         g_removeFrom = m_scratch.Handle();
         g_removeOnNextCall.clear();
+        g_removeAfterGrowth = false;
         g_calls = 0;
     }
     void SetUp() override { ASSERT_TRUE(m_patch.Installed()); }
@@ -102,6 +110,20 @@ TEST_F(RacingValueWalk, EndsWhenEveryValueVanishedDuringAStep)
     g_removeOnNextCall = {"a", "b"};
     ++it;
     EXPECT_TRUE(it == m_key.EndValueIteration()) << "still positioned on \"" << it.GetName() << "\"";
+}
+
+TEST_F(RacingValueWalk, AWalkThatEndsAfterGrowingHoldsNoText)
+{
+    m_scratch.SetString("c", "1");
+    auto it = m_key.BeginValueIteration();
+    ASSERT_STREQ("a", it.GetName());
+    // The step grows its buffers, then finds "b" and "c" gone.
+    g_removeAfterGrowth = true;
+    g_removeOnNextCall = {"b", "c"};
+    ++it;
+    ASSERT_TRUE(it == m_key.EndValueIteration());
+    EXPECT_STREQ("", it.GetName());
+    EXPECT_STREQ("", it.AsString());
 }
 
 TEST_F(RacingValueWalk, EndsWhenTheEntriesLeftLieBeforeTheIndex)
