@@ -1,6 +1,7 @@
 // The DXMgr object's lifetime: the factory, reference counting, the usage
 // counter, Uninitialize and destruction.
 #include "dxmgr/dxmgr_object.h"
+#include "dxmgr/com_holder.h"
 #include "dxmgr/dxmgr_ddraw.h"
 #include "dxmgr/dxmgr_diagnostics.h"
 
@@ -46,26 +47,15 @@ private:
 // True when this system's DirectDraw offers the DirectX 6 interface.
 HRESULT ProbeDirectDraw4()
 {
-    IDirectDraw* pDDProbe = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw,
-                                  reinterpret_cast<void**>(&pDDProbe));
+    ComHolder<IDirectDraw> probe;
+    HRESULT hr = Created(
+        CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw, probe.OutVoid()), probe);
     if (FAILED(hr))
         return hr;
-    IDirectDraw4* pDD4Probe = nullptr;
-    hr = pDDProbe->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&pDD4Probe));
-    if (SUCCEEDED(hr) && pDD4Probe != nullptr)
-        pDD4Probe->Release();
-    pDDProbe->Release();
+    // Declared after the first interface, so that it goes first.
+    ComHolder<IDirectDraw4> probe4;
+    hr = Created(probe->QueryInterface(IID_IDirectDraw4, probe4.OutVoid()), probe4);
     return SUCCEEDED(hr) ? S_OK : DXMGRERR_DIRECTXREQUIRED;
-}
-
-template <typename T>
-void ReleaseField(T*& p)
-{
-    if (p != nullptr) {
-        p->Release();
-        p = nullptr;
-    }
 }
 
 } // namespace

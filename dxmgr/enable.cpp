@@ -1,6 +1,7 @@
 // Enable and Disable: the surfaces, the optional Z-buffer and the 3D device
 // with its viewport and projection.
 #include "dxmgr/dxmgr_object.h"
+#include "dxmgr/com_holder.h"
 #include "dxmgr/dxmgr_diagnostics.h"
 
 #include <cmath>
@@ -9,24 +10,6 @@ namespace {
 
 // Half the field of view: pi/4 as a 32-bit float.
 const float kHalfFieldOfView = 0.7853982f;
-
-template <typename T>
-void ReleaseField(T*& p)
-{
-    if (p != nullptr) {
-        p->Release();
-        p = nullptr;
-    }
-}
-
-// A failed creation call leaves nothing to release, whatever it wrote.
-template <typename T>
-HRESULT Created(HRESULT hr, T*& p)
-{
-    if (FAILED(hr))
-        p = nullptr;
-    return hr;
-}
 
 bool Contains(const DXMgrList<GUID>& list, const GUID& guid)
 {
@@ -339,15 +322,13 @@ HRESULT CDXMgr::SetUpPalette()
             }
         }
     }
-    IDirectDrawPalette* pPalette = nullptr;
-    HRESULT hr = Created(pDD->CreatePalette(DDPCAPS_8BIT, pEntries, &pPalette, nullptr), pPalette);
+    // The surface keeps a reference of its own; this one goes on return.
+    ComHolder<IDirectDrawPalette> palette;
+    HRESULT hr = Created(pDD->CreatePalette(DDPCAPS_8BIT, pEntries, palette.Out(), nullptr), palette);
     HeapFree(GetProcessHeap(), 0, pEntries);
     if (FAILED(hr))
         return hr;
-    hr = pddsBack->SetPalette(pPalette);
-    // The surface keeps its own reference.
-    pPalette->Release();
-    return hr;
+    return pddsBack->SetPalette(palette.Get());
 }
 
 HRESULT CDXMgr::SetUpViewport()

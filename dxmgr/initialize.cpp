@@ -1,5 +1,6 @@
 // Initialize and the accessors of the initialized state.
 #include "dxmgr/dxmgr_object.h"
+#include "dxmgr/com_holder.h"
 #include "dxmgr/dxmgr_diagnostics.h"
 
 namespace {
@@ -18,6 +19,18 @@ bool IsLess(const DXMGRDISPLAYMODE& a, const DXMGRDISPLAYMODE& b)
 bool IsNullGuid(const GUID* pguid)
 {
     return pguid == nullptr || IsEqualGUID(*pguid, GUID_NULL);
+}
+
+// DirectDraw's DirectX 6 interface. The first interface serves only to ask
+// for it and goes as soon as it has answered.
+HRESULT CreateDirectDraw4(IDirectDraw4*& pDD)
+{
+    ComHolder<IDirectDraw> first;
+    HRESULT hr = Created(
+        CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw, first.OutVoid()), first);
+    if (FAILED(hr))
+        return hr;
+    return Created(first->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&pDD)), pDD);
 }
 
 } // namespace
@@ -61,17 +74,8 @@ STDMETHODIMP CDXMgr::Initialize(const GUID* pguidDriver, HWND hwndFocusWindow, D
     if (pguidDriver != nullptr && IsBadInPointer(pguidDriver))
         return DXMgrFail("Initialize", "Invalid pointer", E_POINTER);
 
-    IDirectDraw* pDDFirst = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_DirectDraw, nullptr, CLSCTX_INPROC_SERVER, IID_IDirectDraw,
-                                  reinterpret_cast<void**>(&pDDFirst));
+    HRESULT hr = CreateDirectDraw4(pDD);
     if (FAILED(hr)) {
-        Uninitialize();
-        return hr;
-    }
-    hr = pDDFirst->QueryInterface(IID_IDirectDraw4, reinterpret_cast<void**>(&pDD));
-    pDDFirst->Release();
-    if (FAILED(hr)) {
-        pDD = nullptr;
         Uninitialize();
         return hr;
     }
@@ -87,9 +91,7 @@ STDMETHODIMP CDXMgr::Initialize(const GUID* pguidDriver, HWND hwndFocusWindow, D
     }
     if (SUCCEEDED(hr)) {
         SortDisplayModes(displayModes);
-        hr = pDD->QueryInterface(IID_IDirect3D3, reinterpret_cast<void**>(&pD3D));
-        if (FAILED(hr))
-            pD3D = nullptr;
+        hr = Created(pDD->QueryInterface(IID_IDirect3D3, reinterpret_cast<void**>(&pD3D)), pD3D);
     }
     if (FAILED(hr)) {
         Uninitialize();
