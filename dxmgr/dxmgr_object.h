@@ -96,7 +96,10 @@ private:
     void AttachUsageCounter();
     void DetachUsageCounter();
 
-    HRESULT ChooseDevice(const DXMGRENABLE& enable, bool fRetry);
+    // Sets guidDevice: the caller's device, else the hardware device (not
+    // on the retry), else the software device. A driver that lists neither
+    // is no failure: guidDevice stays as it was and CreateDevice decides.
+    void ChooseDevice(const DXMGRENABLE& enable, bool fRetry);
     HRESULT BuildSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);
     HRESULT CreateWindowedSurfaces(const DXMGRENABLE& enable);
     HRESULT CreateFullScreenSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);

@@ -90,6 +90,8 @@ STDMETHODIMP CDXMgr::Enable(const DXMGRENABLE* pEnable)
     HRESULT hr = pDD->SetCooperativeLevel(hwndDevice, dwCoopLevel);
 
     if (SUCCEEDED(hr)) {
+        // No usable device listed is not a failure: the device stays as it
+        // was and CreateDevice has the last word.
         ChooseDevice(enable, false);
         HRESULT hrFirst = BuildSurfaces(enable, 0);
         hr = hrFirst;
@@ -128,23 +130,17 @@ STDMETHODIMP CDXMgr::Enable(const DXMGRENABLE* pEnable)
     return S_OK;
 }
 
-HRESULT CDXMgr::ChooseDevice(const DXMGRENABLE& enable, bool fRetry)
+void CDXMgr::ChooseDevice(const DXMGRENABLE& enable, bool fRetry)
 {
+    // A refused enumeration lists no device, which is not a failure either.
     devices.Empty();
     pD3D->EnumDevices(DeviceCallback, this);
-    if ((enable.dwFlags & DXMGREF_DEVICE) != 0) {
+    if ((enable.dwFlags & DXMGREF_DEVICE) != 0)
         guidDevice = enable.guidDevice;
-        return S_OK;
-    }
-    if (!fRetry && Contains(devices, IID_IDirect3DHALDevice)) {
+    else if (!fRetry && Contains(devices, IID_IDirect3DHALDevice))
         guidDevice = IID_IDirect3DHALDevice;
-        return S_OK;
-    }
-    if (Contains(devices, IID_IDirect3DRGBDevice)) {
+    else if (Contains(devices, IID_IDirect3DRGBDevice))
         guidDevice = IID_IDirect3DRGBDevice;
-        return S_OK;
-    }
-    return S_FALSE;
 }
 
 HRESULT CDXMgr::BuildSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious)
