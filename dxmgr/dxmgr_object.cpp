@@ -168,12 +168,27 @@ STDMETHODIMP_(ULONG) CDXMgr::Release()
     return cRemaining;
 }
 
+// Every release of an interface field goes through the three functions
+// below, in one order: viewport, device, Direct3D, clipper, back buffer,
+// primary, Z-buffer, DirectDraw.
 void CDXMgr::ReleaseInterfaces(bool fKeepDirectX)
+{
+    Release3DObjects();
+    if (!fKeepDirectX)
+        ReleaseField(pD3D);
+    ReleaseSurfaces();
+    if (!fKeepDirectX)
+        ReleaseField(pDD);
+}
+
+void CDXMgr::Release3DObjects()
 {
     ReleaseField(pViewport);
     ReleaseField(pDevice);
-    if (!fKeepDirectX)
-        ReleaseField(pD3D);
+}
+
+void CDXMgr::ReleaseSurfaces()
+{
     ReleaseField(pClipper);
     // A full-screen back buffer belongs to the primary's flipping chain and
     // goes with it.
@@ -183,8 +198,6 @@ void CDXMgr::ReleaseInterfaces(bool fKeepDirectX)
         ReleaseField(pddsBack);
     ReleaseField(pddsPrimary);
     ReleaseField(pddsZBuffer);
-    if (!fKeepDirectX)
-        ReleaseField(pDD);
 }
 
 void CDXMgr::Uninitialize()

@@ -93,6 +93,11 @@ private:
     // Releases the interface fields in their one order. Disable keeps the
     // DirectDraw and Direct3D objects; Uninitialize does not.
     void ReleaseInterfaces(bool fKeepDirectX);
+    // The viewport and the device.
+    void Release3DObjects();
+    // Clipper, back buffer (unless it belongs to a flipping chain), primary
+    // and Z-buffer; what a failed surface attempt leaves goes here too.
+    void ReleaseSurfaces();
     void AttachUsageCounter();
     void DetachUsageCounter();
 

@@ -196,10 +196,7 @@ HRESULT CDXMgr::CreateWindowedSurfaces(const DXMGRENABLE& enable)
     if (SUCCEEDED(hr) && (enable.dwFlags & DXMGREF_3D) != 0 && (enable.dwFlags & DXMGREF_ZBUFFER) != 0)
         hr = CreateZBuffer(enable);
     if (FAILED(hr)) {
-        ReleaseField(pddsZBuffer);
-        ReleaseField(pClipper);
-        ReleaseField(pddsBack);
-        ReleaseField(pddsPrimary);
+        ReleaseSurfaces();
         return hr;
     }
     return S_OK;
@@ -251,10 +248,7 @@ HRESULT CDXMgr::CreateFullScreenSurfaces(const DXMGRENABLE& enable, HRESULT hrPr
     if (SUCCEEDED(hr) && (enable.dwFlags & DXMGREF_3D) != 0 && (enable.dwFlags & DXMGREF_ZBUFFER) != 0)
         hr = CreateZBuffer(enable);
     if (FAILED(hr)) {
-        ReleaseField(pddsZBuffer);
-        // The back buffer is part of the chain and goes with the primary.
-        pddsBack = nullptr;
-        ReleaseField(pddsPrimary);
+        ReleaseSurfaces();
         return hr;
     }
     return S_OK;
