@@ -168,42 +168,9 @@ STDMETHODIMP_(ULONG) CDXMgr::Release()
     return cRemaining;
 }
 
-// Every release of an interface field goes through the three functions
-// below, in one order: viewport, device, Direct3D, clipper, back buffer,
-// primary, Z-buffer, DirectDraw.
-void CDXMgr::ReleaseInterfaces(bool fKeepDirectX)
-{
-    Release3DObjects();
-    if (!fKeepDirectX)
-        ReleaseField(pD3D);
-    ReleaseSurfaces();
-    if (!fKeepDirectX)
-        ReleaseField(pDD);
-}
-
-void CDXMgr::Release3DObjects()
-{
-    ReleaseField(pViewport);
-    ReleaseField(pDevice);
-}
-
-void CDXMgr::ReleaseSurfaces()
-{
-    ReleaseField(pClipper);
-    // A full-screen back buffer belongs to the primary's flipping chain and
-    // goes with it.
-    if (IsFullScreen())
-        pddsBack = nullptr;
-    else
-        ReleaseField(pddsBack);
-    ReleaseField(pddsPrimary);
-    ReleaseField(pddsZBuffer);
-}
-
 void CDXMgr::Uninitialize()
 {
-    if (IsFullScreen() && pDD != nullptr)
-        pDD->RestoreDisplayMode();
+    LeaveFullScreenMode();
     ReleaseInterfaces(false);
     devices.Free();
     textureFormats.Free();

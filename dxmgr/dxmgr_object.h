@@ -90,28 +90,42 @@ public:
 
 private:
     void ResetFields();
-    // Releases the interface fields in their one order. Disable keeps the
-    // DirectDraw and Direct3D objects; Uninitialize does not.
+    void AttachUsageCounter();
+    void DetachUsageCounter();
+
+    // release.cpp: the interface fields in their one order. Disable keeps
+    // the DirectDraw and Direct3D objects; Uninitialize does not.
     void ReleaseInterfaces(bool fKeepDirectX);
     // The viewport and the device.
     void Release3DObjects();
     // Clipper, back buffer (unless it belongs to a flipping chain), primary
-    // and Z-buffer; what a failed surface attempt leaves goes here too.
+    // and Z-buffer; also what a failed surface attempt leaves.
     void ReleaseSurfaces();
-    void AttachUsageCounter();
-    void DetachUsageCounter();
 
-    // Sets guidDevice: the caller's device, else the hardware device (not
-    // on the retry), else the software device. A driver that lists neither
-    // is no failure: guidDevice stays as it was and CreateDevice decides.
-    void ChooseDevice(const DXMGRENABLE& enable, bool fRetry);
+    // display_mode.cpp
+    HRESULT SetFullScreenMode(const DXMGRENABLE& enable, HRESULT hrPrevious);
+    // Gives the display mode back after full-screen use.
+    void LeaveFullScreenMode();
+
+    // surfaces.cpp: one attempt; a failed one releases what it made.
     HRESULT BuildSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);
     HRESULT CreateWindowedSurfaces(const DXMGRENABLE& enable);
     HRESULT CreateFullScreenSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);
+
+    // zbuffer.cpp
     HRESULT CreateZBuffer(const DXMGRENABLE& enable);
+
+    // device_3d.cpp. ChooseDevice sets guidDevice: the caller's device, else
+    // the hardware device (not on the retry), else the software device. A
+    // driver that lists neither is no failure: guidDevice stays as it was
+    // and CreateDevice decides.
+    void ChooseDevice(const DXMGRENABLE& enable, bool fRetry);
+    HRESULT Create3DDevice(const DXMGRENABLE& enable);
     HRESULT SetUpPalette();
     HRESULT SetUpViewport();
     HRESULT SetProjection(float dvNear, float dvFar);
+
+    // frame.cpp
     HRESULT FillTarget(DWORD dwCount, const D3DRECT* pRects, D3DCOLOR dwColor);
 
     // What the constructor's CoInitialize returned; only a success is balanced.
