@@ -1,6 +1,6 @@
 // CreateEnumZBufferFormats where Wine cannot go: a Direct3D that refuses the
 // enumeration, and a device with more formats than the list's first blocks.
-#include "dxmgr/dxmgr_object.h"
+#include "dxmgr/dxmgr.h"
 #include "tests/support/debug_output_capture.h"
 #include "tests/dxmgr/dxmgr_test_support.h"
 #include "tests/support/fake_directdraw/fake_directdraw.h"
@@ -24,7 +24,8 @@ protected:
         m_mgr = Ref<IDXMgr>(EnabledManager(m_window.Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
     }
 
-    const DXMgrList<DDPIXELFORMAT>& OwnList() const { return static_cast<CDXMgr*>(m_mgr.Get())->zBufferFormats; }
+    // The object's own list, as a null device gets it.
+    std::vector<DDPIXELFORMAT> OwnList() const { return OwnZBufferFormatsOf(m_mgr.Get()); }
 
     FakeDirectX m_fake;
     FakeDirectDrawRegistration m_registration{m_fake};
@@ -35,9 +36,9 @@ protected:
 TEST_F(ZBufferFormatsOnFake, RefusedEnumerationIsPassedOnAndTheOwnListComesBack)
 {
     ASSERT_TRUE(m_mgr);
-    const DXMgrList<DDPIXELFORMAT> before = OwnList();
-    ASSERT_EQ(1u, before.cElements);
-    const DDPIXELFORMAT ownFormat = before.pElements[0];
+    const std::vector<DDPIXELFORMAT> before = OwnList();
+    ASSERT_EQ(1u, before.size());
+    const DDPIXELFORMAT ownFormat = before[0];
 
     m_fake.FailCall("IDirect3D3::EnumZBufferFormats", DDERR_INVALIDPARAMS);
     IEnumPixelFormats* untouched = nullptr;
@@ -48,17 +49,16 @@ TEST_F(ZBufferFormatsOnFake, RefusedEnumerationIsPassedOnAndTheOwnListComesBack)
     EXPECT_EQ("", lines);
     EXPECT_EQ(nullptr, untouched);
 
-    const DXMgrList<DDPIXELFORMAT>& after = OwnList();
-    EXPECT_EQ(before.pElements, after.pElements);
-    EXPECT_EQ(before.cElements, after.cElements);
-    EXPECT_EQ(before.cCapacity, after.cCapacity);
-    EXPECT_EQ(0, std::memcmp(&ownFormat, &after.pElements[0], sizeof ownFormat));
+    const std::vector<DDPIXELFORMAT> after = OwnList();
+    ASSERT_EQ(before.size(), after.size());
+    EXPECT_EQ(0, std::memcmp(&ownFormat, &after[0], sizeof ownFormat));
 }
 
 TEST_F(ZBufferFormatsOnFake, OtherDeviceWithManyFormatsListsThemAllAndKeepsTheOwnList)
 {
     ASSERT_TRUE(m_mgr);
-    const DXMgrList<DDPIXELFORMAT> before = OwnList();
+    const std::vector<DDPIXELFORMAT> before = OwnList();
+    ASSERT_EQ(1u, before.size());
     m_fake.zBufferFormats = {FakeZBufferFormat(16), FakeZBufferFormat(24), FakeZBufferFormat(32),
                              FakeZBufferFormat(15), FakeZBufferFormat(8)};
 
@@ -69,10 +69,9 @@ TEST_F(ZBufferFormatsOnFake, OtherDeviceWithManyFormatsListsThemAllAndKeepsTheOw
     ASSERT_EQ(m_fake.zBufferFormats.size(), listed.size());
     for (size_t i = 0; i < listed.size(); ++i) EXPECT_TRUE(SameBytes(m_fake.zBufferFormats[i], listed[i])) << i;
 
-    const DXMgrList<DDPIXELFORMAT>& after = OwnList();
-    EXPECT_EQ(before.pElements, after.pElements);
-    EXPECT_EQ(before.cElements, after.cElements);
-    EXPECT_EQ(before.cCapacity, after.cCapacity);
+    const std::vector<DDPIXELFORMAT> after = OwnList();
+    ASSERT_EQ(before.size(), after.size());
+    EXPECT_TRUE(SameBytes(before[0], after[0]));
 }
 
 }  // namespace

@@ -145,3 +145,31 @@ std::string GuidText(const GUID& g)
                   g.Data4[3], g.Data4[4], g.Data4[5], g.Data4[6], g.Data4[7]);
     return text;
 }
+
+std::vector<DXMGRDISPLAYMODE> DisplayModesOf(IDXMgr* manager)
+{
+    Ref<IEnumDisplayModes> modes;
+    const HRESULT hr = manager->CreateEnumDisplayModes(modes.Out(), 0);
+    EXPECT_EQ(S_OK, hr) << "CreateEnumDisplayModes: " << Hex(hr);
+    if (FAILED(hr))
+        return {};
+    return ReadAll<IEnumDisplayModes, DXMGRDISPLAYMODE>(modes.Get());
+}
+
+std::vector<DDPIXELFORMAT> OwnZBufferFormatsOf(IDXMgr* manager)
+{
+    Ref<IEnumPixelFormats> formats;
+    const HRESULT hr = manager->CreateEnumZBufferFormats(formats.Out(), nullptr, 0);
+    EXPECT_EQ(S_OK, hr) << "CreateEnumZBufferFormats: " << Hex(hr);
+    if (FAILED(hr))
+        return {};
+    return ReadAll<IEnumPixelFormats, DDPIXELFORMAT>(formats.Get());
+}
+
+GUID EnabledDeviceOf(IDXMgr* manager)
+{
+    DXMGRENABLEINFO info = {};
+    const HRESULT hr = manager->GetEnableInfo(&info);
+    EXPECT_EQ(S_OK, hr) << "GetEnableInfo: " << Hex(hr);
+    return info.guidDevice;
+}

@@ -116,6 +116,16 @@ std::vector<Record> ReadAll(Enumerator* pEnum)
     return records;
 }
 
+// A manager's lists as a caller sees them, each read whole from a fresh
+// enumerator; empty (and a test failure) when the enumerator is refused.
+// The display modes of Initialize:
+std::vector<DXMGRDISPLAYMODE> DisplayModesOf(IDXMgr* manager);
+// The Z-buffer formats of the device Enable chose (what a null device gets):
+std::vector<DDPIXELFORMAT> OwnZBufferFormatsOf(IDXMgr* manager);
+// The device Enable chose, from GetEnableInfo; all zero (and a test failure)
+// when that is refused.
+GUID EnabledDeviceOf(IDXMgr* manager);
+
 inline bool SameBytes(const DDPIXELFORMAT& a, const DDPIXELFORMAT& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 inline bool SameBytes(const DXMGRDISPLAYMODE& a, const DXMGRDISPLAYMODE& b)
 {
