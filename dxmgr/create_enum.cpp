@@ -32,26 +32,26 @@ HRESULT HandOutSnapshot(const char* pszOperation, const DXMgrList<Record>& list,
     return S_OK;
 }
 
-// Lends the object's Z-buffer format list to another device's enumeration:
-// the list is set aside whole and an empty one takes its place; whatever way
-// the caller leaves, the borrowed list is freed and the object's own list
-// comes back exactly as it was.
+// Lends a list to an enumeration that fills it in place: the list is set
+// aside whole and an empty one takes its place; whatever way the caller
+// leaves, the borrowed list is freed and the own list comes back exactly as
+// it was.
 class ZBufferFormatsSetAside {
 public:
-    explicit ZBufferFormatsSetAside(CDXMgr& mgr) : m_mgr(mgr), m_saved(mgr.zBufferFormats)
+    explicit ZBufferFormatsSetAside(DXMgrList<DDPIXELFORMAT>& list) : m_list(list), m_saved(list)
     {
-        m_mgr.zBufferFormats = DXMgrList<DDPIXELFORMAT>();
+        m_list = DXMgrList<DDPIXELFORMAT>();
     }
     ~ZBufferFormatsSetAside()
     {
-        m_mgr.zBufferFormats.Free();
-        m_mgr.zBufferFormats = m_saved;
+        m_list.Free();
+        m_list = m_saved;
     }
     ZBufferFormatsSetAside(const ZBufferFormatsSetAside&) = delete;
     ZBufferFormatsSetAside& operator=(const ZBufferFormatsSetAside&) = delete;
 
 private:
-    CDXMgr& m_mgr;
+    DXMgrList<DDPIXELFORMAT>& m_list;
     const DXMgrList<DDPIXELFORMAT> m_saved;
 };
 
@@ -118,7 +118,7 @@ STDMETHODIMP CDXMgr::CreateEnumZBufferFormats(IEnumPixelFormats** ppEnum, const 
     }
 
     // The Z-buffer callback fills the object's own list; lend it an empty one.
-    ZBufferFormatsSetAside setAside(*this);
+    ZBufferFormatsSetAside setAside(zBufferFormats);
     const HRESULT hr = pD3D->EnumZBufferFormats(*pguidDevice, ZBufferFormatCallback, this);
     if (FAILED(hr)) return hr;
     return HandOutSnapshot<CEnumPixelFormats>(kOperation, zBufferFormats, ppEnum);

@@ -1,7 +1,7 @@
 #pragma once
-// The DXMgr object behind IDXMgr. Internal to the library: the enumeration
-// operations (create_enum.cpp) work on its lists and interface fields
-// directly, so the fields are public.
+// The DXMgr object behind IDXMgr. Internal to the library; callers and tests
+// reach it only through IDXMgr. The steps of Enable are grouped below by the
+// file that holds them.
 #include "dxmgr/dxmgr.h"
 #include "dxmgr/dxmgr_list.h"
 
@@ -43,6 +43,7 @@ public:
     STDMETHOD(RestoreSurfaces)() override;
     STDMETHOD(Update)(DWORD dwFlags, const RECT* pRect) override;
 
+private:
     // Back to the uninitialized state: restores the display mode after
     // full-screen use, releases every interface, frees the lists. Keeps the
     // reference count and the usage counter.
@@ -60,35 +61,6 @@ public:
     bool IsFullScreen() const { return (dwEnableFlags & DXMGREF_FULLSCREEN) != 0; }
     bool IsHardwareDevice() const { return IsEqualGUID(guidDevice, IID_IDirect3DHALDevice) != FALSE; }
 
-    // Fields, in their declared order.
-    ULONG                cRef;
-    bool                 fInitialized;
-    bool                 fEnabled;
-    HANDLE               hUsageMapping;
-    volatile LONG*       plUsageCount;
-    HWND                 hwndFocus;
-    HWND                 hwndDevice;
-    IDirectDraw4*        pDD;
-    IDirectDrawSurface4* pddsPrimary;
-    IDirectDrawSurface4* pddsBack;      // full-screen: owned by the primary's chain
-    IDirectDrawSurface4* pddsZBuffer;
-    IDirectDrawClipper*  pClipper;
-    IDirect3D3*          pD3D;
-    IDirect3DDevice3*    pDevice;
-    IDirect3DViewport3*  pViewport;
-    DWORD                dwInitFlags;
-    DWORD                dwEnableFlags;
-    DWORD                dwWidth;
-    DWORD                dwHeight;
-    GUID                 guidDevice;
-    DDPIXELFORMAT        ddpfPrimary;
-    DDPIXELFORMAT        ddpfZBuffer;
-    DXMgrList<DXMGRDISPLAYMODE> displayModes;
-    DXMgrList<GUID>             devices;
-    DXMgrList<DDPIXELFORMAT>    zBufferFormats;
-    DXMgrList<DDPIXELFORMAT>    textureFormats;
-
-private:
     void ResetFields();
     void AttachUsageCounter();
     void DetachUsageCounter();
@@ -127,6 +99,34 @@ private:
 
     // frame.cpp
     HRESULT FillTarget(DWORD dwCount, const D3DRECT* pRects, D3DCOLOR dwColor);
+
+    // Fields, in their declared order.
+    ULONG                cRef;
+    bool                 fInitialized;
+    bool                 fEnabled;
+    HANDLE               hUsageMapping;
+    volatile LONG*       plUsageCount;
+    HWND                 hwndFocus;
+    HWND                 hwndDevice;
+    IDirectDraw4*        pDD;
+    IDirectDrawSurface4* pddsPrimary;
+    IDirectDrawSurface4* pddsBack;      // full-screen: owned by the primary's chain
+    IDirectDrawSurface4* pddsZBuffer;
+    IDirectDrawClipper*  pClipper;
+    IDirect3D3*          pD3D;
+    IDirect3DDevice3*    pDevice;
+    IDirect3DViewport3*  pViewport;
+    DWORD                dwInitFlags;
+    DWORD                dwEnableFlags;
+    DWORD                dwWidth;
+    DWORD                dwHeight;
+    GUID                 guidDevice;
+    DDPIXELFORMAT        ddpfPrimary;
+    DDPIXELFORMAT        ddpfZBuffer;
+    DXMgrList<DXMGRDISPLAYMODE> displayModes;
+    DXMgrList<GUID>             devices;
+    DXMgrList<DDPIXELFORMAT>    zBufferFormats;
+    DXMgrList<DDPIXELFORMAT>    textureFormats;
 
     // What the constructor's CoInitialize returned; only a success is balanced.
     HRESULT m_hrCoInitialize;
