@@ -5,6 +5,8 @@
 #include "dxmgr/dxmgr_object.h"
 #include "dxmgr/enumerators.h"
 
+#include <utility>
+
 using dxmgr_detail::CEnumDirectDraws;
 using dxmgr_detail::CEnumDisplayModes;
 using dxmgr_detail::CEnumPixelFormats;
@@ -38,21 +40,15 @@ HRESULT HandOutSnapshot(const char* pszOperation, const DXMgrList<Record>& list,
 // it was.
 class ZBufferFormatsSetAside {
 public:
-    explicit ZBufferFormatsSetAside(DXMgrList<DDPIXELFORMAT>& list) : m_list(list), m_saved(list)
-    {
-        m_list = DXMgrList<DDPIXELFORMAT>();
-    }
-    ~ZBufferFormatsSetAside()
-    {
-        m_list.Free();
-        m_list = m_saved;
-    }
+    explicit ZBufferFormatsSetAside(DXMgrList<DDPIXELFORMAT>& list) : m_list(list), m_saved(std::move(list)) {}
+    // The move frees the borrowed block before the own one comes back.
+    ~ZBufferFormatsSetAside() { m_list = std::move(m_saved); }
     ZBufferFormatsSetAside(const ZBufferFormatsSetAside&) = delete;
     ZBufferFormatsSetAside& operator=(const ZBufferFormatsSetAside&) = delete;
 
 private:
     DXMgrList<DDPIXELFORMAT>& m_list;
-    const DXMgrList<DDPIXELFORMAT> m_saved;
+    DXMgrList<DDPIXELFORMAT> m_saved;
 };
 
 }  // namespace

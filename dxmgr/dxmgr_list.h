@@ -3,9 +3,9 @@
 // texture formats) and of the driver enumerator. Elements are copied in by
 // value and live in one block from the process heap.
 //
-// The list is a plain value: copying it copies the three fields, not the
-// block, so a caller can set a list aside whole and put it back. Exactly one
-// holder frees the block with Free().
+// The list owns its block, and exactly one holder frees it: a list cannot be
+// copied, only moved, which hands the block over and leaves the source
+// empty. That is how a caller sets a list aside whole and puts it back.
 #include <windows.h>
 
 template <typename T>
@@ -13,6 +13,30 @@ struct DXMgrList {
     T*    pElements = nullptr;
     DWORD cElements = 0;
     DWORD cCapacity = 0;
+
+    DXMgrList() = default;
+    ~DXMgrList() { Free(); }
+    DXMgrList(const DXMgrList&) = delete;
+    DXMgrList& operator=(const DXMgrList&) = delete;
+
+    DXMgrList(DXMgrList&& other) noexcept
+        : pElements(other.pElements), cElements(other.cElements), cCapacity(other.cCapacity)
+    {
+        other.Forget();
+    }
+
+    // Frees this list's block, then takes the other's.
+    DXMgrList& operator=(DXMgrList&& other) noexcept
+    {
+        if (this != &other) {
+            Free();
+            pElements = other.pElements;
+            cElements = other.cElements;
+            cCapacity = other.cCapacity;
+            other.Forget();
+        }
+        return *this;
+    }
 
     // Makes room for one more element: 2 zero-filled slots at first, then a
     // zero-filled block of twice the capacity. False, with the list unchanged,
@@ -61,6 +85,13 @@ struct DXMgrList {
     {
         if (pElements != nullptr)
             HeapFree(GetProcessHeap(), 0, pElements);
+        Forget();
+    }
+
+private:
+    // Empty without freeing: the block now belongs to another list.
+    void Forget()
+    {
         pElements = nullptr;
         cElements = 0;
         cCapacity = 0;

@@ -172,10 +172,6 @@ void CDXMgr::Uninitialize()
 {
     LeaveFullScreenMode();
     ReleaseInterfaces(false);
-    devices.Free();
-    textureFormats.Free();
-    zBufferFormats.Free();
-    displayModes.Free();
     ResetFields();
 }
 
@@ -200,8 +196,9 @@ void CDXMgr::ResetFields()
     ZeroMemory(&guidDevice, sizeof(guidDevice));
     ZeroMemory(&ddpfPrimary, sizeof(ddpfPrimary));
     ZeroMemory(&ddpfZBuffer, sizeof(ddpfZBuffer));
-    displayModes = DXMgrList<DXMGRDISPLAYMODE>();
-    devices = DXMgrList<GUID>();
-    zBufferFormats = DXMgrList<DDPIXELFORMAT>();
-    textureFormats = DXMgrList<DDPIXELFORMAT>();
+    // The lists give their blocks back; a new object's have none yet.
+    devices.Free();
+    textureFormats.Free();
+    zBufferFormats.Free();
+    displayModes.Free();
 }

@@ -61,6 +61,8 @@ private:
     bool IsFullScreen() const { return (dwEnableFlags & DXMGREF_FULLSCREEN) != 0; }
     bool IsHardwareDevice() const { return IsEqualGUID(guidDevice, IID_IDirect3DHALDevice) != FALSE; }
 
+    // Every field but the counts to its uninitialized value; the lists are
+    // freed.
     void ResetFields();
     void AttachUsageCounter();
     void DetachUsageCounter();

@@ -86,5 +86,4 @@ TEST(DXMgrSortDisplayModes, OrdersByWidthHeightDepthThenRefreshRate)
                     && m.dwBPP == expected[i].dwBPP && m.dwRefreshRate == expected[i].dwRefreshRate)
             << "element " << i << " is " << m.dwWidth << "x" << m.dwHeight << "x" << m.dwBPP << "@" << m.dwRefreshRate;
     }
-    list.Free();
 }
