@@ -10,6 +10,8 @@ template <typename T>
 class ComHolder {
 public:
     ComHolder() = default;
+    // Takes over a reference the caller holds.
+    explicit ComHolder(T* p) : m_p(p) {}
     ~ComHolder() { Reset(); }
     ComHolder(const ComHolder&) = delete;
     ComHolder& operator=(const ComHolder&) = delete;
@@ -24,6 +26,14 @@ public:
         return &m_p;
     }
     void** OutVoid() { return reinterpret_cast<void**>(Out()); }
+
+    // Hands the reference on: whoever receives it releases it.
+    T* Detach()
+    {
+        T* p = m_p;
+        m_p = nullptr;
+        return p;
+    }
 
     // Drops the pointer unreleased: what a failed call wrote is not a reference.
     void Forget() { m_p = nullptr; }

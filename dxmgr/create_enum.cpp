@@ -1,6 +1,7 @@
 // The four IDXMgr operations that hand out enumerators. Each reads as its
 // checks in order; the enumerator then takes a private snapshot, so nothing
 // it holds depends on the object afterwards.
+#include "dxmgr/com_holder.h"
 #include "dxmgr/dxmgr_diagnostics.h"
 #include "dxmgr/dxmgr_object.h"
 #include "dxmgr/enumerators.h"
@@ -23,14 +24,12 @@ const DWORD kDirectDrawEnumFlags =
 template <class Enumerator, class Interface, class Record>
 HRESULT HandOutSnapshot(const char* pszOperation, const DXMgrList<Record>& list, Interface** ppEnum)
 {
-    Enumerator* pEnum = Enumerator::New();
-    if (pEnum == nullptr) return DXMgrFail(pszOperation, "Out of memory", E_OUTOFMEMORY);
-    pEnum->AddRef();
-    if (FAILED(pEnum->CopyList(list))) {
-        pEnum->Release();
-        return E_OUTOFMEMORY;
-    }
-    *ppEnum = pEnum;
+    Enumerator* pNew = Enumerator::New();
+    if (pNew == nullptr) return DXMgrFail(pszOperation, "Out of memory", E_OUTOFMEMORY);
+    pNew->AddRef();
+    ComHolder<Enumerator> pEnum(pNew);
+    if (FAILED(pEnum->CopyList(list))) return E_OUTOFMEMORY;
+    *ppEnum = pEnum.Detach();
     return S_OK;
 }
 
@@ -60,15 +59,13 @@ STDMETHODIMP CDXMgr::CreateEnumDirectDraws(IEnumDirectDraws** ppEnum, DWORD dwFl
     if (IsBadOutPointer(ppEnum)) return DXMgrFail(kOperation, "Invalid pointer", E_POINTER);
     if ((dwFlags & ~kDirectDrawEnumFlags) != 0) return DXMgrFail(kOperation, "Invalid flags", E_INVALIDARG);
 
-    CEnumDirectDraws* pEnum = CEnumDirectDraws::New();
-    if (pEnum == nullptr) return DXMgrFail(kOperation, "Out of memory", E_OUTOFMEMORY);
-    pEnum->AddRef();
+    CEnumDirectDraws* pNew = CEnumDirectDraws::New();
+    if (pNew == nullptr) return DXMgrFail(kOperation, "Out of memory", E_OUTOFMEMORY);
+    pNew->AddRef();
+    ComHolder<CEnumDirectDraws> pEnum(pNew);
     const HRESULT hr = pEnum->Gather(dwFlags);
-    if (FAILED(hr)) {
-        pEnum->Release();
-        return hr;
-    }
-    *ppEnum = pEnum;
+    if (FAILED(hr)) return hr;
+    *ppEnum = pEnum.Detach();
     return S_OK;
 }
 
