@@ -8,8 +8,11 @@
 // Unix process (RssAnon), so it also counts what Mesa, Xlib and their threads
 // allocate outside any Windows heap. llvmpipe's worker threads and Direct3D's
 // command-stream thread make it jump by up to 2 MiB and back from one cycle to
-// the next; without them the steady growth shows. Pinned to one CPU, as the
-// registry bench is:
+// the next, and with them the Unix heap grows by some 4 KiB a cycle whichever
+// kind runs; alternating rounds share that out so unevenly that two kinds
+// alike ("dxmgr dxmgr") come out a factor of two apart. Without those threads
+// the steady growth shows; the median round and the heap columns hold either
+// way. Pinned to one CPU, as the registry bench is:
 //
 //   cmake --preset mingw64 && cmake --build --preset mingw64 --target dxmgr_cycle_bench && LP_NUM_THREADS=0 WINE_D3D_CONFIG=csmt=0x0 taskset -c 0 tests/support/wine_run.sh win64 build/mingw64/bin/dxmgr_cycle_bench.exe
 //
