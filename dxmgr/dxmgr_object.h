@@ -83,6 +83,8 @@ private:
 
     // surfaces.cpp: one attempt; a failed one releases what it made.
     HRESULT BuildSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);
+    // The primary surface as described, and its pixel format.
+    HRESULT CreatePrimary(DDSURFACEDESC2& ddsd);
     HRESULT CreateWindowedSurfaces(const DXMGRENABLE& enable);
     HRESULT CreateFullScreenSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious);
 

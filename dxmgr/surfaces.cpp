@@ -15,6 +15,15 @@ DWORD RenderMemoryCaps(const DXMGRENABLE& enable, bool fHardwareDevice)
     return DDSCAPS_SYSTEMMEMORY;
 }
 
+// Caps of a surface that is drawn into: its memory, and 3D use when asked.
+DWORD RenderTargetCaps(const DXMGRENABLE& enable, bool fHardwareDevice)
+{
+    DWORD dwCaps = RenderMemoryCaps(enable, fHardwareDevice);
+    if ((enable.dwFlags & DXMGREF_3D) != 0)
+        dwCaps |= DDSCAPS_3DDEVICE;
+    return dwCaps;
+}
+
 bool WantsZBuffer(const DXMGRENABLE& enable)
 {
     return (enable.dwFlags & DXMGREF_3D) != 0 && (enable.dwFlags & DXMGREF_ZBUFFER) != 0;
@@ -34,6 +43,16 @@ HRESULT CDXMgr::BuildSurfaces(const DXMGRENABLE& enable, HRESULT hrPrevious)
     return S_OK;
 }
 
+HRESULT CDXMgr::CreatePrimary(DDSURFACEDESC2& ddsd)
+{
+    HRESULT hr = Created(pDD->CreateSurface(&ddsd, &pddsPrimary, nullptr), pddsPrimary);
+    if (FAILED(hr))
+        return hr;
+    // Clear and GetEnableInfo work from this format.
+    ddpfPrimary.dwSize = sizeof(ddpfPrimary);
+    return pddsPrimary->GetPixelFormat(&ddpfPrimary);
+}
+
 HRESULT CDXMgr::CreateWindowedSurfaces(const DXMGRENABLE& enable)
 {
     RECT rcClient = {0, 0, 0, 0};
@@ -46,11 +65,7 @@ HRESULT CDXMgr::CreateWindowedSurfaces(const DXMGRENABLE& enable)
     ddsd.dwSize = sizeof(ddsd);
     ddsd.dwFlags = DDSD_CAPS;
     ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE;
-    HRESULT hr = Created(pDD->CreateSurface(&ddsd, &pddsPrimary, nullptr), pddsPrimary);
-    if (FAILED(hr))
-        return hr;
-    ddpfPrimary.dwSize = sizeof(ddpfPrimary);
-    hr = pddsPrimary->GetPixelFormat(&ddpfPrimary);
+    HRESULT hr = CreatePrimary(ddsd);
     if (FAILED(hr))
         return hr;
     hr = Created(pDD->CreateClipper(0, &pClipper, nullptr), pClipper);
@@ -68,9 +83,7 @@ HRESULT CDXMgr::CreateWindowedSurfaces(const DXMGRENABLE& enable)
     ddsd.dwFlags = DDSD_CAPS | DDSD_HEIGHT | DDSD_WIDTH;
     ddsd.dwWidth = dwWidth;
     ddsd.dwHeight = dwHeight;
-    ddsd.ddsCaps.dwCaps = RenderMemoryCaps(enable, IsHardwareDevice());
-    if ((enable.dwFlags & DXMGREF_3D) != 0)
-        ddsd.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
+    ddsd.ddsCaps.dwCaps = RenderTargetCaps(enable, IsHardwareDevice());
     hr = Created(pDD->CreateSurface(&ddsd, &pddsBack, nullptr), pddsBack);
     if (FAILED(hr) || !WantsZBuffer(enable))
         return hr;
@@ -89,14 +102,8 @@ HRESULT CDXMgr::CreateFullScreenSurfaces(const DXMGRENABLE& enable, HRESULT hrPr
     ddsd.dwFlags = DDSD_CAPS | DDSD_BACKBUFFERCOUNT;
     ddsd.dwBackBufferCount = (enable.dwFlags & DXMGREF_BACKBUFFERCOUNT) != 0 ? enable.dwBackBufferCount : 1;
     ddsd.ddsCaps.dwCaps = DDSCAPS_PRIMARYSURFACE | DDSCAPS_FLIP | DDSCAPS_COMPLEX
-                          | RenderMemoryCaps(enable, IsHardwareDevice());
-    if ((enable.dwFlags & DXMGREF_3D) != 0)
-        ddsd.ddsCaps.dwCaps |= DDSCAPS_3DDEVICE;
-    hr = Created(pDD->CreateSurface(&ddsd, &pddsPrimary, nullptr), pddsPrimary);
-    if (FAILED(hr))
-        return hr;
-    ddpfPrimary.dwSize = sizeof(ddpfPrimary);
-    hr = pddsPrimary->GetPixelFormat(&ddpfPrimary);
+                          | RenderTargetCaps(enable, IsHardwareDevice());
+    hr = CreatePrimary(ddsd);
     if (FAILED(hr))
         return hr;
 
