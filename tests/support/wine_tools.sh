@@ -16,18 +16,18 @@ wine_server() {
   else echo /usr/lib/wine/wineserver32; fi
 }
 
-# Why the i686 programs cannot run here; prints nothing when they can. The
-# kernel may run no 32-bit code at all (IA-32 emulation off), or 32-bit Wine
-# may be missing (its i386 packages could not be installed).
+# Why the i686 programs cannot run here; prints nothing when they can, that
+# is when 32-bit Wine starts. Otherwise the kernel may run no 32-bit code at
+# all (IA-32 emulation off), or 32-bit Wine may be missing (its i386 packages
+# could not be installed).
 i686_blocker() {
+  "$(wine_loader win32)" --version >/dev/null 2>&1 && return
   "$wine_tools_dir/../../tools/runs-32bit-code" 2>/dev/null
   case $? in
-    0) ;;
-    1) echo "this kernel runs no 32-bit code"; return ;;
-    *) echo "cannot tell whether this kernel runs 32-bit code (binutils missing)"; return ;;
+    0) echo "32-bit Wine (wine32:i386) is not installed" ;;
+    1) echo "this kernel runs no 32-bit code" ;;
+    *) echo "cannot tell whether this kernel runs 32-bit code (binutils missing)" ;;
   esac
-  /usr/lib/wine/wine --version >/dev/null 2>&1 ||
-    echo "32-bit Wine (wine32:i386) is not installed"
 }
 
 host_runs_32bit() { [ -z "$(i686_blocker)" ]; }
