@@ -1,0 +1,198 @@
+#!/bin/bash
+# Builds, once per machine, the part of the i686 test bed that one way in
+# needs, and prints the bed's folder:
+#   tools/i686-bed/build-bed.sh chroot    the root as a folder, finished in a chroot
+#   tools/i686-bed/build-bed.sh emulate   the root as a disk image, and the kernel
+# The guest's packages come from the mirror the host's apt is configured with,
+# through an apt state of the bed's own: the host's apt state is not touched.
+# On failure one line on stderr says which step failed and where the log is.
+set -u
+. "$(dirname "$0")/bed-lib.sh"
+. "$bed_src/recipe.sh"
+
+mode=${1:-}
+part=$(bed_part_for "$mode")
+[ -n "$part" ] || { echo "usage: $0 chroot|emulate" >&2; exit 2; }
+bed=$(bed_dir)
+bed_has() { [ -e "$bed/$part" ] && { [ "$mode" = chroot ] || [ -e "$bed/kernel" ]; }; }
+bed_has && { echo "$bed"; exit 0; }
+
+log=$bed.log
+step=starting
+fail() {  # [hint]
+  echo "build-bed: the i686 test bed could not be built: $step failed${1:+ ($1)}; log: $log" >&2
+  exit 1
+}
+mkdir -p "$bed_cache" 2>/dev/null && : >>"$log" 2>/dev/null || {
+  log=/dev/null; fail "cannot write to $bed_cache"; }
+say() { echo "build-bed: $*" | tee -a "$log" >&2; }
+run() { "$@" >>"$log" 2>&1; }
+
+# One builder at a time; a second one waits and then finds the part built.
+exec 9>"$bed_cache/.build.lock"
+flock 9
+bed_has && { echo "$bed"; exit 0; }
+
+step="checking the free space"
+need_kb=$((8 * 1024 * 1024))
+free_kb=$(df -Pk "$bed_cache" | awk 'NR == 2 { print $4 }')
+[ "${free_kb:-0}" -ge "$need_kb" ] ||
+  fail "$((free_kb / 1024 / 1024)) GB free under $bed_cache, 8 GB needed"
+
+# What an earlier build left half-done is never used: it is removed.
+mkdir -p "$bed"
+rm -rf "$bed"/.*.tmp.*
+work=$bed/.work.tmp.$$
+trap 'rm -rf "$work"' EXIT
+mkdir -p "$work"
+say "building the i686 test bed ($mode) in $bed; log: $log"
+
+# The host's mirror for a suite, as its apt is configured.
+site_of() {  # suite
+  apt-get indextargets --format '$(RELEASE) $(SITE)' 'Identifier: Packages' 2>/dev/null |
+    awk -v suite="$1" '$1 == suite { print $2; exit }'
+}
+
+apt_state=$work/apt
+private_apt() {  # apt-get or apt-cache, then its arguments
+  local tool=$1; shift
+  APT_CONFIG=$apt_state/apt.conf "$tool" "$@"
+}
+
+setup_private_apt() {
+  local suite site
+  mkdir -p "$apt_state/lists/partial" "$apt_state/archives/partial" "$apt_state/parts"
+  : >"$apt_state/status"
+  : >"$apt_state/sources.list"
+  for suite in $bed_suites; do
+    site=$(site_of "$suite")
+    [ -n "$site" ] || fail "the host's apt has no source for $suite"
+    echo "deb [arch=i386,amd64] $site $suite main" >>"$apt_state/sources.list"
+  done
+  cat >"$apt_state/apt.conf" <<EOF
+Dir::State "$apt_state";
+Dir::State::lists "$apt_state/lists";
+Dir::State::status "$apt_state/status";
+Dir::Cache "$apt_state";
+Dir::Cache::archives "$apt_state/archives";
+Dir::Etc::sourcelist "$apt_state/sources.list";
+Dir::Etc::sourceparts "$apt_state/parts";
+Dir::Etc::preferencesparts "$apt_state/parts";
+APT::Architecture "i386";
+APT::Architectures { "i386"; "amd64"; };
+APT::Sandbox::User "root";
+Acquire::Languages "none";
+EOF
+}
+
+# The base system unpacked, the guest's packages and the kernel downloaded;
+# nothing of the i386 root has run yet.
+fetch() {
+  step="reading the package indexes"
+  setup_private_apt
+  run private_apt apt-get update || fail "mirror unreachable?"
+  step="downloading the guest's packages"
+  run private_apt apt-get install --download-only -y -q $bed_wine_packages || fail "mirror unreachable?"
+  run private_apt apt-get install --download-only -y -q --no-install-recommends $bed_tool_packages ||
+    fail "mirror unreachable?"
+  step="downloading the kernel"
+  local kernel
+  kernel=$(private_apt apt-cache depends "$bed_kernel_package:amd64" 2>>"$log" |
+    awk '/Depends: linux-image-[0-9]/ { sub(/:amd64$/, "", $2); print $2; exit }')
+  [ -n "$kernel" ] || fail "no $bed_kernel_package in the indexes"
+  mkdir -p "$work/kernel-deb"
+  (cd "$work/kernel-deb" && run private_apt apt-get download "$kernel:amd64") || fail "mirror unreachable?"
+
+  step="unpacking the i386 base system"
+  local root=$work/root site
+  site=$(site_of "$bed_release")
+  run debootstrap --arch=i386 --foreign --variant=minbase \
+    --keyring=/usr/share/keyrings/debian-archive-keyring.gpg "$bed_release" "$root" "$site" ||
+    fail "mirror unreachable or disk full?"
+
+  step="placing the downloaded packages in the root"
+  mkdir -p "$root/var/cache/corvane-debs/partial" "$root/var/lib/apt/lists" "$root/corvane" &&
+    cp "$apt_state"/archives/*.deb "$root/var/cache/corvane-debs/" &&
+    cp "$apt_state"/lists/*_InRelease "$apt_state"/lists/*binary-i386_Packages* "$root/var/lib/apt/lists/" &&
+    sed 's/ \[arch=[^]]*\]//' "$apt_state/sources.list" >"$root/etc/apt/sources.list" &&
+    cp "$bed_src/recipe.sh" "$bed_src/guest/finish-root.sh" "$root/corvane/" &&
+    cp "$bed_src/guest/pid1" "$root/sbin/corvane-pid1" || fail "disk full?"
+}
+
+finish_job() {  # jobdir
+  mkdir -p "$1" && echo 'exec /bin/sh /corvane/finish-root.sh' >"$1/job.sh"
+}
+
+# The kernel and an initramfs that loads the drivers the guest boots from.
+build_kernel() {
+  step="preparing the kernel"
+  local x=$work/kernel-x k=$work/kernel.tmp.$$ init=$work/initramfs version
+  mkdir -p "$x" "$k" "$init"/{bin,dev,proc,sys,newroot,modules}
+  run dpkg-deb -x "$work"/kernel-deb/*.deb "$x" || fail
+  version=$(ls "$x/lib/modules")
+  cp "$x/boot/vmlinuz-$version" "$k/vmlinuz" || fail
+  cp /bin/busybox "$init/bin/busybox" && cp "$bed_src/guest/initramfs-init" "$init/init" || fail
+
+  # Each module after those it depends on, as the modules' own records say.
+  local modules=$x/lib/modules/$version
+  local -A loaded=()
+  add_module() {
+    local name=${1//-/_} file dep
+    [ -n "${loaded[$name]:-}" ] && return
+    file=$(find "$modules" -name "$name.ko" -o -name "${name//_/-}.ko" | head -1)
+    [ -n "$file" ] || fail "no module $name in the kernel"
+    for dep in $(tr '\0' '\n' <"$file" | sed -n 's/^depends=//p' | tr ',' ' '); do add_module "$dep"; done
+    loaded[$name]=1
+    cp "$file" "$init/modules/" && echo "${file##*/}" >>"$init/modules.order"
+  }
+  local m
+  for m in $bed_kernel_modules; do add_module "$m"; done
+  (cd "$init" && find . | cpio -o -H newc --quiet | gzip -1) >"$k/initrd.img" || fail
+  mv "$k" "$bed/kernel"
+}
+
+finish_in_chroot() {
+  step="finishing the root in a chroot"
+  finish_job "$work/job"
+  bed_run_chroot "$work/root" "$work/job" "" writable >>"$log" 2>&1 || fail
+  mv "$work/root" "$bed/root"
+}
+
+image_from() {  # folder image
+  step="making the disk image"
+  run mkfs.ext4 -q -F -L corvane-bed -d "$1" "$2" 6G || fail "disk full?"
+}
+
+finish_in_emulator() {
+  local image=$work/root.img.tmp.$$
+  image_from "$work/root" "$image"
+  rm -rf "$work/root"
+  step="finishing the root in the emulator (about 10 minutes without KVM)"
+  say "$step"
+  finish_job "$work/job"
+  bed_run_emulator "$image" "$bed/kernel" "$work/job" "" writable 3600 >>"$log" 2>&1 || fail
+  mv "$image" "$bed/root.img"
+}
+
+case "$mode" in
+  chroot)
+    fetch
+    finish_in_chroot ;;
+  emulate)
+    if [ -d "$bed/root" ]; then
+      # A root finished in a chroot on this machine makes the same image.
+      [ -e "$bed/kernel" ] || { fetch; build_kernel; }
+      image_from "$bed/root" "$work/root.img" && mv "$work/root.img" "$bed/root.img"
+    else
+      fetch
+      [ -e "$bed/kernel" ] || build_kernel
+      finish_in_emulator
+    fi ;;
+esac
+
+# Beds of other recipes are of no further use.
+for old in "$bed_cache"/i686-bed-*; do
+  [ "$old" = "$bed" ] || [ "$old" = "$bed.log" ] || rm -rf "$old"
+done
+say "the i686 test bed is ready"
+echo "$bed"
