@@ -9,6 +9,7 @@
 #include "app/registry_error_report.h"
 #include "registry/registry_key.h"
 #include "tests/support/failing_operator_new.h"
+#include "tests/support/wait_scale.h"
 
 namespace {
 struct {
@@ -42,7 +43,8 @@ BOOL CALLBACK AnswerErrorBox(HWND window, LPARAM)
 
 DWORD WINAPI WatchForErrorBox(LPVOID threadId)
 {
-    for (int poll = 0; poll < 500 && !g_box.seen; ++poll) {
+    const DWORD polls = ScaledWait(10000) / 20;
+    for (DWORD poll = 0; poll < polls && !g_box.seen; ++poll) {
         Sleep(20);
         EnumThreadWindows(static_cast<DWORD>(reinterpret_cast<UINT_PTR>(threadId)), AnswerErrorBox, 0);
     }
@@ -66,7 +68,7 @@ TEST(RegistryErrorReport, ShowsTheWholeFailureWhenNothingCanBeAllocated)
         threw = true;
     }
     failing_new::Disarm();
-    WaitForSingleObject(watcher, 15000);
+    WaitForSingleObject(watcher, ScaledWait(15000));
     CloseHandle(watcher);
 
     EXPECT_FALSE(threw) << "an exception left the report";

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include "tests/support/wait_scale.h"
+
 namespace {
 
 const UINT PROBE_PERIOD_MS = 15;
@@ -92,7 +94,7 @@ TestWindowRun RunTestWindow(const TestWindowProbe& probe, DWORD timeoutMs)
     ActiveRun active;
     active.probe = probe;
     active.run = &run;
-    active.deadline = GetTickCount() + timeoutMs;
+    active.deadline = GetTickCount() + ScaledWait(timeoutMs);
     active.timer = SetTimer(nullptr, 0, PROBE_PERIOD_MS, ProbeTimerProc);
     g_active = &active;
     run.result = RunDirect3DTest(GetModuleHandleA(nullptr), SW_SHOWNORMAL);

@@ -3,6 +3,7 @@
 #include "dxmgr/dxmgr.h"
 #include "tests/support/debug_output_capture.h"
 #include "tests/dxmgr/dxmgr_test_support.h"
+#include "tests/support/wait_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -75,7 +76,7 @@ TEST(DXMgrCreate, ThreadInTheMultithreadedApartment_KeepsItsOwnComInitialisation
     HRESULT results[2] = {E_FAIL, E_FAIL};  // DXMgrCreate, then a second CoInitializeEx
     HANDLE hThread = CreateThread(nullptr, 0, CreateManagerInMultithreadedApartment, results, 0, nullptr);
     ASSERT_NE(hThread, nullptr);
-    ASSERT_EQ(WaitForSingleObject(hThread, 30000), WAIT_OBJECT_0);
+    ASSERT_EQ(WaitForSingleObject(hThread, ScaledWait(30000)), WAIT_OBJECT_0);
     CloseHandle(hThread);
     EXPECT_EQ(Hex(results[0]), Hex(S_OK));
     EXPECT_EQ(Hex(results[1]), Hex(S_FALSE)) << "the thread's own COM initialisation was undone";

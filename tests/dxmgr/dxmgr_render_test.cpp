@@ -2,6 +2,7 @@
 // Clear and Update put on the screen, and what destruction gives back.
 #include "dxmgr/dxmgr.h"
 #include "tests/dxmgr/dxmgr_test_support.h"
+#include "tests/support/wait_scale.h"
 
 #include <gtest/gtest.h>
 
@@ -103,7 +104,7 @@ COLORREF WaitForWindowPixel(HWND hwnd, int x, int y, COLORREF expected)
         if (IsNear(actual, expected))
             break;
         MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_ALLINPUT);
-    } while (GetTickCount() - dwStart < 3000);
+    } while (GetTickCount() - dwStart < ScaledWait(3000));
     return actual;
 }
 

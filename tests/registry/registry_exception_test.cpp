@@ -4,6 +4,7 @@
 #include <cstring>
 #include <string>
 #include "registry/registry_key.h"
+#include "tests/support/wait_scale.h"
 
 using Quarnell::CRegistryKey;
 using Quarnell::CWin32Exception;
@@ -130,7 +131,7 @@ TEST(RegistryException, ShowMessageBoxShowsTheTextUnderTheWhereStringWithTheStop
     ASSERT_NE(nullptr, shower);
 
     HWND box = nullptr;
-    const ULONGLONG deadline = GetTickCount64() + 10000;
+    const ULONGLONG deadline = GetTickCount64() + ScaledWait(10000);
     while (!box && GetTickCount64() < deadline) {
         box = FindWindowA("#32770", "CRegistryKey::FlushKey()");
         if (!box)
@@ -140,7 +141,7 @@ TEST(RegistryException, ShowMessageBoxShowsTheTextUnderTheWhereStringWithTheStop
     BoxSearch search;
     EnumChildWindows(box, InspectBoxChild, reinterpret_cast<LPARAM>(&search));
     PostMessageA(box, WM_COMMAND, IDOK, 0);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(shower, 10000)) << "the box did not close";
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(shower, ScaledWait(10000))) << "the box did not close";
     CloseHandle(shower);
 
     EXPECT_EQ(expectedText, search.text);

@@ -6,6 +6,7 @@
 #include "registry/registry_key.h"
 #include "tests/registry/registry_test_support.h"
 #include "tests/support/scratch_key.h"
+#include "tests/support/wait_scale.h"
 
 using Quarnell::CRegistryKey;
 
@@ -331,7 +332,7 @@ TEST(RegistryMaintenance, NotificationEventIsSignalledByAChange)
     HKEY deep = scratch.CreateSubkey("deeper");
     RegSetValueExA(deep, "v", 0, REG_SZ, reinterpret_cast<const BYTE*>("1"), 2);
     RegCloseKey(deep);
-    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(changed, 10000))
+    EXPECT_EQ(static_cast<DWORD>(WAIT_OBJECT_0), WaitForSingleObject(changed, ScaledWait(10000)))
         << "a change in the subtree did not signal";
     CloseHandle(changed);
 
@@ -373,7 +374,7 @@ TEST(RegistryMaintenance, BlockingNotificationReturnsAfterAChangeFromAnotherThre
     HKEY writer = OpenScratchCopy(scratch.Handle());
     DWORD changes = 0;
     DWORD state = WAIT_TIMEOUT;
-    const ULONGLONG deadline = GetTickCount64() + 10000;
+    const ULONGLONG deadline = GetTickCount64() + ScaledWait(10000);
     while (state == WAIT_TIMEOUT && GetTickCount64() < deadline) {
         ++changes;
         RegSetValueExA(writer, "counter", 0, REG_DWORD, reinterpret_cast<const BYTE*>(&changes), sizeof changes);

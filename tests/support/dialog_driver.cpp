@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "tests/support/wait_scale.h"
+
 namespace {
 
 const DWORD kPollMs = 10;
@@ -36,11 +38,12 @@ std::string FileBesideThisProgram(const char* name)
 
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
 {
-    DWORD start = GetTickCount();
+    const DWORD limit = ScaledWait(timeoutMs);
+    const DWORD start = GetTickCount();
     for (;;) {
         if (condition())
             return true;
-        if (GetTickCount() - start >= timeoutMs)
+        if (GetTickCount() - start >= limit)
             return false;
         // Not synchronisation: only the interval of the bounded poll.
         Sleep(kPollMs);
@@ -65,7 +68,7 @@ RunningProgram::~RunningProgram()
         return;
     if (!HasExited()) {
         TerminateProcess(m_process.hProcess, 99);
-        WaitForSingleObject(m_process.hProcess, 5000);
+        WaitForSingleObject(m_process.hProcess, ScaledWait(5000));
     }
     CloseHandle(m_process.hThread);
     CloseHandle(m_process.hProcess);
@@ -124,7 +127,7 @@ std::string RunningProgram::OpenDialogs() const
 bool RunningProgram::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
 {
     exitCode = STILL_ACTIVE;
-    if (!Started() || WaitForSingleObject(m_process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+    if (!Started() || WaitForSingleObject(m_process.hProcess, ScaledWait(timeoutMs)) != WAIT_OBJECT_0)
         return false;
     return GetExitCodeProcess(m_process.hProcess, &exitCode) != FALSE;
 }

@@ -11,6 +11,7 @@
 std::string FileBesideThisProgram(const char* name);
 
 // Polls condition every few milliseconds until it holds or timeoutMs passed.
+// Every wait here is stretched by the run's factor (tests/support/wait_scale.h).
 bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 class RunningProgram {
