@@ -1,31 +1,75 @@
 #!/bin/bash
-# Installs what is missing, builds both targets and runs every test.
-# The x86_64 programs run under Wine on every machine. The i686 programs run
-# where the kernel runs 32-bit code and 32-bit Wine could be installed; on
-# other machines they are built, and their checks that need no Wine (what the
-# shipped corvane.exe imports) still run.
+# Installs what is missing, builds both targets and runs every test of both.
+# The x86_64 programs run under the host's Wine. The i686 programs, which are
+# what ships, run under the host's 32-bit Wine where it starts; elsewhere in
+# the i686 test bed (tools/i686-bed/), entered through a chroot where the kernel
+# runs 32-bit code and booted under an emulator where it does not.
+#   CORVANE_I686=host|chroot|emulate   chooses the way for the i686 programs
+#   CORVANE_I686=skip                  leaves them out (quick local runs only)
 set -u
 cd "$(dirname "$0")"
 . tests/support/wine_tools.sh
+. tools/i686-bed/bed-lib.sh
 
-tools/install-deps.sh
-case $? in 0|2) ;; *) echo "test.sh: set-up failed" >&2; exit 1 ;; esac
+started=$SECONDS
+times=()
+timed() {  # label command...
+  local from=$SECONDS
+  "$@"
+  local status=$?
+  times+=("$1 $((SECONDS - from)) s")
+  return $status
+}
+summary() { echo "== times: ${times[*]/%/,} total $((SECONDS - started)) s"; }
+trap summary EXIT
 
-for preset in mingw32 mingw64; do
-  echo "== build $preset"
-  cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" ||
-    { echo "test.sh: build of $preset failed" >&2; exit 1; }
-done
+i686_way=${CORVANE_I686:-}
+case "$i686_way" in
+  "") if host_runs_32bit; then i686_way=host; else i686_way=bed; fi ;;
+  host|skip) ;;
+  chroot|emulate) i686_way=bed ;;
+  *) echo "test.sh: CORVANE_I686 is host, chroot, emulate or skip, not '$i686_way'" >&2; exit 1 ;;
+esac
+
+install() { tools/install-deps.sh; case $? in 0|2) ;; *) echo "test.sh: set-up failed" >&2; return 1 ;; esac; }
+timed install install || exit 1
+
+build() {
+  local preset
+  for preset in mingw32 mingw64; do
+    echo "== build $preset"
+    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" ||
+      { echo "test.sh: build of $preset failed" >&2; return 1; }
+  done
+  # The release zip, which a test unpacks and runs.
+  cmake --build --preset mingw32 --target package >/dev/null ||
+    { echo "test.sh: the release zip could not be made" >&2; return 1; }
+}
+timed builds build || exit 1
+
+# The bed is built (once per machine) before any test runs, so that a bed
+# that cannot be built fails the run at once, in one line.
+if [ "$i686_way" = bed ]; then
+  timed bed tools/i686-bed/build-bed.sh "$(bed_mode)" >/dev/null || exit 1
+fi
 
 status=0
-blocker=$(i686_blocker)
-if [ -n "$blocker" ]; then
-  echo "== test mingw32: checks without Wine only; the i686 programs do not run here: $blocker"
-  ctest --preset mingw32 -L host || status=1
-else
-  echo "== test mingw32"
-  CORVANE_WINE_ARCH=win32 tests/support/wine_env.sh ctest --preset mingw32 || status=1
-fi
 echo "== test mingw64"
-CORVANE_WINE_ARCH=win64 tests/support/wine_env.sh ctest --preset mingw64 || status=1
+timed x86_64-tests env CORVANE_WINE_ARCH=win64 tests/support/wine_env.sh ctest --preset mingw64 || status=1
+
+case "$i686_way" in
+  host)
+    echo "== test mingw32 (the host's 32-bit Wine)"
+    timed i686-tests env CORVANE_WINE_ARCH=win32 tests/support/wine_env.sh ctest --preset mingw32 || status=1 ;;
+  bed)
+    echo "== test mingw32: the checks that need no Wine, on the host"
+    ctest --preset mingw32 -L host || status=1
+    echo "== test mingw32 in the i686 test bed ($(bed_mode))"
+    timed i686-tests tools/i686-bed/enter-bed.sh env CORVANE_WINE_ARCH=win32 \
+      tests/support/wine_env.sh ctest --preset mingw32 -LE host || status=1 ;;
+  skip)
+    echo "== test mingw32: the checks that need no Wine only"
+    ctest --preset mingw32 -L host || status=1
+    echo "!! CORVANE_I686=skip: THE i686 PROGRAMS, WHICH ARE WHAT SHIPS, DID NOT RUN" >&2 ;;
+esac
 exit $status

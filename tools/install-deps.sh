@@ -1,21 +1,25 @@
 #!/bin/bash
 # Installs what building, testing and running Corvane needs on Debian 12, and
 # only what is missing. The amd64 packages come first and are all needed. The
-# i386 packages (32-bit Wine and Mesa, for running the i686 programs) are added
-# only where the kernel runs 32-bit code, and never stand in the way of the
-# x86_64 path.
+# i386 packages (32-bit Wine and Mesa, for running the i686 programs on the
+# host) are added only where the kernel runs 32-bit code, and never stand in
+# the way: where they cannot be installed, the i686 programs run in the test
+# bed instead.
 #   exit 0: everything this machine can use is installed
 #   exit 1: a needed package is missing (named), or root is needed
 #   exit 2: the amd64 packages are in, but the i386 ones could not be (named)
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 
+# The last line is the i686 test bed's (tools/i686-bed/), for machines whose
+# host cannot run the i686 programs.
 host_packages=(
   cmake ninja-build binutils
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest
   wine wine64
   xvfb xauth x11-apps x11-utils imagemagick
   libgl1-mesa-dri libglx-mesa0 libgl1
+  debootstrap qemu-system-x86 busybox-static e2fsprogs cpio
 )
 i386_packages=(wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386)
 
