@@ -28,7 +28,7 @@ const char kRunWriteFailure[] =
 const char kPutBackFailure[] =
     "The options could not be put back after the program ended. They stay recorded\n"
     "and are put back when Corvane starts next.";
-const char kNotStarted[] = "The program could not be started. The options were put back.";
+const char kNotStarted[] = "The program could not be started. No option was left changed.";
 const char kOwnershipFailure[] = "Corvane could not tell whether another Corvane is running a program.";
 const char kRunWaiting[] =
     "Another Corvane is still waiting for a program it started with /run, and\n"

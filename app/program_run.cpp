@@ -48,8 +48,12 @@ OwnedHandle StartProgram(const std::string& fullPath, const std::string& command
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = static_cast<WORD>(showCommand);
+    // The shortcut's "Run: Minimized" or "Maximized" reaches the program;
+    // SW_SHOWDEFAULT, which is no show state of its own, may not be passed on.
+    if (showCommand != SW_SHOWDEFAULT) {
+        startup.dwFlags = STARTF_USESHOWWINDOW;
+        startup.wShowWindow = static_cast<WORD>(showCommand);
+    }
     PROCESS_INFORMATION started{};
     if (!CreateProcessA(fullPath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
