@@ -161,8 +161,8 @@ private:
         bool written = UnderLock(kRunWriteFailure, [&] {
             CRegistryKey key = OpenDriverKey();
             before = CaptureValueStates(key, wanted);
-            // Whatever happens from here, a start after us finds what to
-            // put back, even one that follows our death.
+            // Before the record is written: one written in part must be put
+            // back and removed as well.
             recorded = true;
             SaveRestoreRecord(before);
             StoreValueStates(key, wanted, before);
@@ -179,12 +179,20 @@ private:
         DWORD exitCode = 0;
         bool ended = process && WaitForProgramExit(process.Get(), exitCode);
 
-        if (!UnderLock(kPutBackFailure, [&] { PutBackAndForget(before); }))
+        // The claim goes with the record, under the lock: a start that comes
+        // next finds neither, never a claim without a record.
+        bool putBack = UnderLock(kPutBackFailure, [&] {
+            PutBackAndForget(before);
+            m_ownership->ReleaseRun();
+        });
+        if (!putBack)
             return COMMAND_EXIT_REGISTRY_FAILURE;
         if (!process) {
             ShowNotStarted(fullPath, error);
             return COMMAND_EXIT_NOT_STARTED;
         }
+        // Only a broken process handle fails the wait: PROGRAM's code is
+        // not known, and the values are back all the same.
         if (!ended)
             return COMMAND_EXIT_REGISTRY_FAILURE;
         return static_cast<int>(exitCode);
