@@ -4,6 +4,7 @@
 
 #include "app/app_state.h"
 #include "app/d3d_test.h"
+#include "app/detection_report.h"
 #include "app/driver_options.h"
 #include "app/registry_error_report.h"
 #include "app/resource.h"
@@ -61,20 +62,12 @@ BOOL OnInitDialog(HWND dialog, HWND /*focus*/, LPARAM /*param*/)
         EndDialog(dialog, 1);
         return TRUE;
     }
-    switch (result) {
-    case READ_OPTIONS_OK:
+    if (result == READ_OPTIONS_OK) {
         OptionsToDialog(dialog);
-        break;
-    case READ_OPTIONS_NO_ADAPTER:
-        MessageBoxA(dialog, "ATI Rage 128 card not detected, or not installed", "Error", MB_OK);
-        EndDialog(dialog, 1);
-        break;
-    default:
-        MessageBoxA(dialog, "An ATI card was found, but it is missing\ncertain features", "Error",
-                    MB_OK);
-        EndDialog(dialog, 1);
-        break;
+        return TRUE;
     }
+    ShowDriverNotDetected(dialog, result);
+    EndDialog(dialog, 1);
     return TRUE;
 }
 

@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "app/resource.h"
+#include "app/value_states.h"
 #include "registry/registry_key.h"
 
 using Quarnell::CRegistryKey;
@@ -128,12 +129,15 @@ void FormatOptionValue(int index, char* buffer)
 
 void WriteDriverOptions()
 {
-    CRegistryKey key(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_ALL_ACCESS, nullptr);
+    CRegistryKey key = OpenDriverKey();
+    ValueStates wanted;
+    wanted.reserve(DRIVER_OPTION_COUNT);
     for (int i = 0; i < DRIVER_OPTION_COUNT; ++i) {
         char text[OPTION_TEXT_SIZE];
         FormatOptionValue(i, text);
-        key.SetValue(g_driverOptions[i].valueName, text, REG_SZ);
+        wanted.push_back(OptionTextState(i, text));
     }
+    StoreValueStates(key, wanted);
 }
 
 void OptionsToDialog(HWND dialog)

@@ -43,7 +43,9 @@ int OptionValue(int index);
 // Clamps the option to 0..1 and writes its decimal text; buffer holds
 // OPTION_TEXT_SIZE characters.
 void FormatOptionValue(int index, char* buffer);
-// Writes all five options as "0"/"1" strings; raises on registry failures.
+// Writes all five options as "0"/"1" strings, all or nothing: when one write
+// fails, the values already written are put back before the failure is
+// raised.
 void WriteDriverOptions();
 void OptionsToDialog(HWND dialog);
 void DialogToOptions(HWND dialog);

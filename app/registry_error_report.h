@@ -4,6 +4,7 @@
 // cannot unwind through user32 at all).
 #include <windows.h>
 
+#include <exception>
 #include <new>
 
 #include "registry/registry_key.h"
@@ -29,4 +30,26 @@ bool RunReportingFailure(HWND owner, const char* situation, Action&& action) noe
         ShowFailure(owner, situation, "(unknown operation)", "An unexpected failure.");
     }
     return false;
+}
+
+// The same, showing nothing when quiet: the caller's result alone tells.
+template <class Action>
+bool RunReportingFailure(HWND owner, const char* situation, Action&& action, bool quiet) noexcept
+{
+    if (!quiet)
+        return RunReportingFailure(owner, situation, action);
+    try {
+        action();
+        return true;
+    } catch (...) {
+        return false;
+    }
+}
+
+// The "Error" box for a failure caught earlier (while a lock was held, say),
+// unless quiet or there is none.
+inline void ReportFailure(HWND owner, const char* situation, std::exception_ptr failure, bool quiet) noexcept
+{
+    if (failure)
+        RunReportingFailure(owner, situation, [&] { std::rethrow_exception(failure); }, quiet);
 }

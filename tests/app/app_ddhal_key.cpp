@@ -154,8 +154,13 @@ void DdhalKey::SetOptions(const char* antiAlias, const char* ditherInit, const c
 
 StoredValues DdhalKey::ReadAll() const
 {
+    return ReadDdhalValues();
+}
+
+StoredValues ReadDdhalValues()
+{
     StoredValues values;
-    RawKey key(kDdhalPath, KEY_READ);
+    RawKey key(DdhalKey::kDdhalPath, KEY_READ);
     if (!key.Get())
         return values;
     for (DWORD index = 0;; ++index) {

@@ -21,6 +21,8 @@ using StoredValues = std::map<std::string, StoredValue>;
 // A REG_SZ value as stored: the text and its terminating zero.
 StoredValue Sz(const char* text);
 std::string Describe(const StoredValues& values);
+// Every value of the DDHAL key; none when the key is missing.
+StoredValues ReadDdhalValues();
 
 class DdhalKey {
 public:

@@ -225,6 +225,27 @@ TEST(DriverOptions, ReadThenWrite_CreatesBreakAndLeavesOtherValuesAlone)
     EXPECT_EQ(5u, recorder.Calls().size()) << recorder.Describe();
 }
 
+TEST(DriverOptions, Write_FailingThirdWritePutsBackTheFirstTwoAndRaises)
+{
+    DdhalKey key;
+    key.SetOptions(" 1", "0", "0", "1", nullptr);
+    const BYTE odd[] = {0x01, 0x00, 0xff};
+    key.SetRaw("DitherInit", REG_BINARY, odd, sizeof odd);
+    StoredValues before = key.ReadAll();
+    SetValues(0, 1, 0, 1, 0);
+    SetValueRecorder recorder;
+    recorder.FailCall(3, ERROR_ACCESS_DENIED);
+    try {
+        WriteDriverOptions();
+        ADD_FAILURE() << "no exception";
+    } catch (Quarnell::CRegistryKey::Exception& e) {
+        EXPECT_STREQ("CRegistryKey::SetValue()", e.GetWhere());
+        EXPECT_EQ(static_cast<DWORD>(ERROR_ACCESS_DENIED), e.GetError());
+    }
+    EXPECT_EQ(before, key.ReadAll()) << "before:\n" << Describe(before) << "after:\n"
+                                     << Describe(key.ReadAll()) << "calls:\n" << recorder.Describe();
+}
+
 TEST(DriverOptions, Write_MissingKeyRaisesAndCreatesNothing)
 {
     DdhalKey key(DdhalKey::CreateNothing);

@@ -8,11 +8,15 @@ using SetValueFunction = LONG(WINAPI*)(HKEY, LPCSTR, DWORD, DWORD, const BYTE*, 
 
 SetValueFunction g_forward = nullptr;
 std::vector<SetValueCall> g_calls;
+size_t g_failingCall = 0;  // index into g_calls plus one; 0 for none
+LONG g_failingStatus = ERROR_SUCCESS;
 
 LONG WINAPI RecordingSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type, const BYTE* data,
                               DWORD length)
 {
-    LONG status = g_forward(key, name, reserved, type, data, length);
+    LONG status = g_calls.size() + 1 == g_failingCall
+                      ? g_failingStatus
+                      : g_forward(key, name, reserved, type, data, length);
     g_calls.push_back(SetValueCall{name ? name : "", type, length,
                                    data ? std::string(reinterpret_cast<const char*>(data), length)
                                         : std::string(),
@@ -26,10 +30,17 @@ SetValueRecorder::SetValueRecorder()
     : m_patch("advapi32.dll", "RegSetValueExA", reinterpret_cast<void*>(&RecordingSetValue))
 {
     g_calls.clear();
+    g_failingCall = 0;
     g_forward = reinterpret_cast<SetValueFunction>(m_patch.Original());
 }
 
 SetValueRecorder::~SetValueRecorder() = default;
+
+void SetValueRecorder::FailCall(size_t callNumber, LONG status)
+{
+    g_failingCall = g_calls.size() + callNumber;
+    g_failingStatus = status;
+}
 
 const std::vector<SetValueCall>& SetValueRecorder::Calls() const
 {

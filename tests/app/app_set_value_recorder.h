@@ -1,7 +1,7 @@
 #pragma once
 // Records every RegSetValueExA call this test program makes while an object
 // lives, in call order, by redirecting the program's import of it. The call
-// still reaches the registry. The registry shows values sorted by name, so
+// still reaches the registry, unless the test chose it to fail. The registry shows values sorted by name, so
 // only the calls themselves tell the order and the length passed.
 #include <windows.h>
 
@@ -26,6 +26,9 @@ public:
     SetValueRecorder& operator=(const SetValueRecorder&) = delete;
 
     bool Installed() const { return m_patch.Installed(); }
+    // The callNumber-th call from now on (1 for the next) returns status
+    // without reaching the registry; it is recorded with that status.
+    void FailCall(size_t callNumber, LONG status);
     const std::vector<SetValueCall>& Calls() const;
     std::string Describe() const;
 

@@ -14,9 +14,9 @@ protected:
     static constexpr const char* kDialogCaption = "Corvane 1.1";
     static constexpr DWORD kExitTimeoutMs = 15000;
 
-    void Start()
+    void Start(const std::string& arguments = "")
     {
-        m_program = std::make_unique<RunningProgram>(FileBesideThisProgram("corvane.exe"));
+        m_program = std::make_unique<RunningProgram>(FileBesideThisProgram("corvane.exe"), arguments);
         ASSERT_TRUE(m_program->Started()) << "CreateProcess failed: " << m_program->StartError();
     }
 

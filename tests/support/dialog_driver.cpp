@@ -50,11 +50,13 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
-RunningProgram::RunningProgram(const std::string& exePath)
+RunningProgram::RunningProgram(const std::string& exePath, const std::string& arguments)
 {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     std::string commandLine = "\"" + exePath + "\"";
+    if (!arguments.empty())
+        commandLine += " " + arguments;
     if (!CreateProcessA(exePath.c_str(), &commandLine[0], nullptr, nullptr, FALSE, 0, nullptr,
                         nullptr, &startup, &m_process)) {
         m_startError = GetLastError();
@@ -135,6 +137,12 @@ bool RunningProgram::WaitForExit(DWORD timeoutMs, DWORD& exitCode) const
 bool RunningProgram::HasExited() const
 {
     return !Started() || WaitForSingleObject(m_process.hProcess, 0) == WAIT_OBJECT_0;
+}
+
+bool RunningProgram::Kill() const
+{
+    return Started() && TerminateProcess(m_process.hProcess, 99) &&
+           WaitForSingleObject(m_process.hProcess, 10000) == WAIT_OBJECT_0;
 }
 
 std::string WindowText(HWND window)

@@ -16,8 +16,9 @@ bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 class RunningProgram {
 public:
-    // Starts exePath; Started() tells whether that worked.
-    explicit RunningProgram(const std::string& exePath);
+    // Starts exePath with arguments after its quoted name; Started() tells
+    // whether that worked.
+    explicit RunningProgram(const std::string& exePath, const std::string& arguments = "");
     // Ends the program if it still runs (a failed test must not leave it behind).
     ~RunningProgram();
     RunningProgram(const RunningProgram&) = delete;
@@ -40,6 +41,8 @@ public:
     // True when the program ended within the time; its exit code in exitCode.
     bool WaitForExit(DWORD timeoutMs, DWORD& exitCode) const;
     bool HasExited() const;
+    // Ends the program at once, as TerminateProcess does, and waits for it.
+    bool Kill() const;
 
 private:
     PROCESS_INFORMATION m_process{};

@@ -1,0 +1,21 @@
+#pragma once
+// The record of what a /run is about to change, kept under
+// HKEY_CURRENT_USER\Software\Corvane\Restore so that a later start can put
+// the values back when the Corvane that wrote it died before its program
+// ended. Each value that existed is copied into the record under its own
+// name with its type and bytes; each that did not exist is named by an empty
+// value in the record's subkey "Absent".
+#include "app/value_states.h"
+
+extern const char RESTORE_RECORD_PATH[];  // under HKEY_CURRENT_USER
+
+// Never raises: a record that cannot even be looked at is not there for us.
+bool RestoreRecordExists();
+// Writes the record of before and flushes it; raises on failure.
+void SaveRestoreRecord(const ValueStates& before);
+// The recorded states in table order; values named for no option are
+// ignored. An option recorded both as a copy and as absent raises
+// CRegistryKey::Exception with ERROR_INVALID_DATA, naming the record.
+ValueStates LoadRestoreRecord();
+// Removes the record, and Software\Corvane when nothing else is in it.
+void RemoveRestoreRecord();
