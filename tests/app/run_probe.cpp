@@ -11,6 +11,7 @@
 
 #include "tests/app/app_ddhal_key.h"
 #include "tests/app/run_probe_report.h"
+#include "tests/support/wait_scale.h"
 
 namespace {
 const DWORD kHoldLimitMs = 60000;
@@ -39,7 +40,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     if (__argc > 3) {
         HANDLE hold = OpenEventA(SYNCHRONIZE, FALSE, __argv[3]);
         if (hold) {
-            WaitForSingleObject(hold, kHoldLimitMs);
+            WaitForSingleObject(hold, ScaledWait(kHoldLimitMs));
             CloseHandle(hold);
         }
     }

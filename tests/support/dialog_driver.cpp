@@ -142,7 +142,7 @@ bool RunningProgram::HasExited() const
 bool RunningProgram::Kill() const
 {
     return Started() && TerminateProcess(m_process.hProcess, 99) &&
-           WaitForSingleObject(m_process.hProcess, 10000) == WAIT_OBJECT_0;
+           WaitForSingleObject(m_process.hProcess, ScaledWait(10000)) == WAIT_OBJECT_0;
 }
 
 std::string WindowText(HWND window)

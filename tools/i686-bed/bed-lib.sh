@@ -36,6 +36,13 @@ bed_mode() {
   if "$bed_repo/tools/runs-32bit-code" 2>/dev/null; then echo chroot; else echo emulate; fi
 }
 
+# Runs a command for at most LIMIT seconds. Neither it nor its bound outlives
+# the caller, even one that is killed outright.
+bed_bounded() {  # limit command...
+  local limit=$1; shift
+  setpriv --pdeathsig KILL timeout --kill-after=20 "$limit" "$@"
+}
+
 # The job of a run is the shell script JOBDIR/job.sh, seen inside the bed at
 # /run/corvane-job/job.sh; SHARE, a host folder, is seen at its own path.
 
@@ -109,7 +116,7 @@ bed_run_emulator() {  # image kerneldir jobdir share [writable] [limit]
   : >"$job/output"
   local shares=(-virtfs "local,path=$job,mount_tag=job,$virtfs")
   [ -n "$share" ] && shares+=(-virtfs "local,path=$share,mount_tag=share,$virtfs")
-  timeout --kill-after=20 "$limit" qemu-system-x86_64 -nodefaults -no-user-config \
+  bed_bounded "$limit" setpriv --pdeathsig KILL qemu-system-x86_64 -nodefaults -no-user-config \
     -display none -no-reboot -m 3072 -smp 2 "${accel[@]}" \
     -kernel "$kernel/vmlinuz" -initrd "$kernel/initrd.img" \
     -append "console=ttyS0 panic=-1 loglevel=4 corvane.share=$share corvane.9p=$bed_9p_options" \

@@ -6,7 +6,7 @@
 #   tools/i686-bed/enter-bed.sh COMMAND [ARGS...]
 # The way in is a chroot where the kernel runs 32-bit code and the emulator
 # elsewhere; CORVANE_I686=emulate (or chroot) chooses, and CORVANE_I686_ACCEL=tcg
-# keeps the emulator off KVM. CORVANE_I686_LIMIT (seconds, default 5400) ends
+# keeps the emulator off KVM. CORVANE_I686_LIMIT (seconds, default 3000) ends
 # a run that hangs. Variables named CORVANE_*, WINE* and GTEST_* are passed in.
 set -u
 . "$(dirname "$0")/bed-lib.sh"
@@ -29,10 +29,10 @@ export CORVANE_WAIT_SCALE
   printf 'exec'; printf ' %q' "$@"; echo
 } >"$job/job.sh"
 
-limit=${CORVANE_I686_LIMIT:-5400}
+limit=${CORVANE_I686_LIMIT:-3000}
 echo "enter-bed: $mode ($([ "$mode" = emulate ] && bed_accel || echo native)), waits scaled by $CORVANE_WAIT_SCALE: $*" >&2
 case "$mode" in
-  chroot) timeout --kill-after=20 "$limit" bash -c "$(declare -f bed_run_chroot); bed_run_chroot \"\$@\"" \
+  chroot) bed_bounded "$limit" bash -c "$(declare -f bed_run_chroot); bed_run_chroot \"\$@\"" \
             bed "$bed/root" "$job" "$bed_repo" ;;
   emulate) bed_run_emulator "$bed/root.img" "$bed/kernel" "$job" "$bed_repo" "" "$limit" ;;
 esac
