@@ -32,13 +32,13 @@ LRESULT CALLBACK CountingWndProc(HWND window, UINT message, WPARAM wParam, LPARA
     return CallWindowProcA(active->original, window, message, wParam, lParam);
 }
 
-void FinishProbe(ActiveRun& active)
+void FinishProbe(ActiveRun& active, HWND window)
 {
     KillTimer(nullptr, active.timer);
     active.timer = 0;
-    if (active.subclassed && IsWindow(active.subclassed) && !active.closing) {
+    if (IsWindow(window) && !active.closing) {
         active.closing = true;
-        CloseTestWindow(active.subclassed);
+        CloseTestWindow(window);
     }
 }
 
@@ -47,12 +47,15 @@ void CALLBACK ProbeTimerProc(HWND, UINT, UINT_PTR, DWORD)
     ActiveRun* active = g_active;
     if (!active || active->timer == 0 || active->closing)
         return;
+    HWND window = RunningTestWindow();
     if (static_cast<LONG>(GetTickCount() - active->deadline) > 0) {
         active->run->timedOut = true;
-        FinishProbe(*active);
+        // A test still starting up when time ran out is closed as soon as
+        // its window is there; until then the timer stays.
+        if (window)
+            FinishProbe(*active, window);
         return;
     }
-    HWND window = RunningTestWindow();
     if (!window)
         return;
     if (active->subclassed != window) {
@@ -69,7 +72,7 @@ void CALLBACK ProbeTimerProc(HWND, UINT, UINT_PTR, DWORD)
     active->timer = timer;
     if (done) {
         active->run->probeFinished = true;
-        FinishProbe(*active);
+        FinishProbe(*active, window);
     }
 }
 

@@ -208,9 +208,12 @@ bool Answer(HWND box, int buttonId, DWORD timeoutMs)
 int CheckState(HWND dialog, int controlId)
 {
     HWND control = GetDlgItem(dialog, controlId);
-    if (!control)
+    // Bounded: a program that has stopped answering fails the test instead
+    // of hanging it.
+    DWORD_PTR state = 0;
+    if (!control || !SendMessageTimeoutA(control, BM_GETCHECK, 0, 0, SMTO_ABORTIFHUNG, ScaledWait(10000), &state))
         return -1;
-    return static_cast<int>(SendMessageA(control, BM_GETCHECK, 0, 0));
+    return static_cast<int>(state);
 }
 
 bool PressEscape(HWND dialog)

@@ -70,7 +70,8 @@ std::string Show(const SeenBox& box);
 bool Click(HWND dialog, int controlId);
 // Clicks the button and waits until the box is gone.
 bool Answer(HWND box, int buttonId, DWORD timeoutMs = 10000);
-// BST_CHECKED, BST_UNCHECKED, or -1 when the control does not exist.
+// BST_CHECKED, BST_UNCHECKED, or -1 when the control does not exist or its
+// program does not answer.
 int CheckState(HWND dialog, int controlId);
 // Esc as the keyboard gives it: to the control that has the focus.
 bool PressEscape(HWND dialog);

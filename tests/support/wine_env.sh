@@ -20,8 +20,10 @@ trap 'exit 130' INT TERM
 
 start_xvfb "$work/xvfb.log" || exit 1
 echo "wine_env: $arch prefix $WINEPREFIX on display $DISPLAY" >&2
+started=$SECONDS
 boot_prefix "$arch" "$work/boot.log" || exit 1
 unmanaged_windows "$arch"
+echo "wine_env: prefix ready in $((SECONDS - started)) s" >&2
 
 export CORVANE_WINE_READY=1
 "$@"
