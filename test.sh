@@ -14,10 +14,11 @@ cd "$(dirname "$0")"
 started=$SECONDS
 times=()
 timed() {  # label command...
-  local from=$SECONDS
+  local label=$1 from=$SECONDS
+  shift
   "$@"
   local status=$?
-  times+=("$1 $((SECONDS - from)) s")
+  times+=("$label $((SECONDS - from)) s")
   return $status
 }
 summary() { echo "== times: ${times[*]/%/,} total $((SECONDS - started)) s"; }

@@ -109,8 +109,12 @@ bed_run_emulator() {  # image kerneldir jobdir share [writable] [limit]
   [ -n "$writable" ] && snapshot=
   case "$(bed_accel)" in
     kvm) accel=(-accel kvm -cpu host) ;;
-    # Without -smap, QEMU 7.2 ends 32-bit Wine processes with a page fault at iret.
-    *) accel=(-accel tcg,thread=multi -cpu "${CORVANE_I686_CPU:-max,-smap}") ;;
+    # Without -smap, QEMU 7.2 ends 32-bit Wine processes with a page fault at
+    # iret. With AVX, llvmpipe's code for it ran several times slower under TCG
+    # and drew a Gouraud-shaded triangle in its first vertex's colour; without,
+    # llvmpipe takes its SSE paths and draws it right.
+    *) accel=(-accel tcg,thread=multi
+              -cpu "${CORVANE_I686_CPU:-max,-smap,-avx,-avx2,-fma,-f16c,-avx512f}") ;;
   esac
   rm -f "$job/rc" "$job/output"
   : >"$job/output"
