@@ -14,18 +14,6 @@
 
 namespace {
 
-const char kCorvaneKey[] = "Software\\Corvane";
-const char kRecordKey[] = "Software\\Corvane\\Restore";
-
-bool UserKeyExists(const char* path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 std::string ReadFile(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);

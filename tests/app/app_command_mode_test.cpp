@@ -13,18 +13,6 @@
 
 namespace {
 
-const char kCorvaneKey[] = "Software\\Corvane";
-const char kRecordKey[] = "Software\\Corvane\\Restore";
-
-bool UserKeyExists(const char* path)
-{
-    HKEY key = nullptr;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
-        return false;
-    RegCloseKey(key);
-    return true;
-}
-
 // A record under HKCU\Software\Corvane\Restore written with the raw API, as
 // a Corvane that died during /run leaves it, or as someone else made it.
 class LeftRecord {

@@ -213,3 +213,12 @@ bool DdhalKey::DenyFullAccess(const char* path) const
     FreeSid(everyone);
     return status == ERROR_SUCCESS;
 }
+
+bool UserKeyExists(const char* path)
+{
+    HKEY key = nullptr;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}

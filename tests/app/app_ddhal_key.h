@@ -24,6 +24,11 @@ std::string Describe(const StoredValues& values);
 // Every value of the DDHAL key; none when the key is missing.
 StoredValues ReadDdhalValues();
 
+// Corvane's own key under HKEY_CURRENT_USER, and the record a /run keeps there.
+inline constexpr char kCorvaneKey[] = "Software\\Corvane";
+inline constexpr char kRecordKey[] = "Software\\Corvane\\Restore";
+bool UserKeyExists(const char* path);
+
 class DdhalKey {
 public:
     enum Creation { CreateEmpty, CreateNothing };
