@@ -60,6 +60,17 @@ unmanaged_windows() {  # arch
   "$(wine_loader "$1")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
 }
 
+# Keeps the desktop, Wine's explorer.exe, up until the caller ends. Without a
+# program left on it, the desktop closes a few seconds after each program, and
+# the next program that makes a window starts it again: under the emulator 5
+# to 12 s each time. A console program that waits for input holds it open;
+# it ends when the caller's end closes its input.
+hold_desktop() {  # arch fifo
+  mkfifo "$2" || return 1
+  "$(wine_loader "$1")" cmd /k <"$2" >/dev/null 2>&1 &
+  exec 8>"$2"
+}
+
 # Stops only what this script started: the prefix's wineserver and its Xvfb.
 stop_wine() {
   "$(wine_server)" -k 2>/dev/null
