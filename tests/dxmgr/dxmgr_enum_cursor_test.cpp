@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <memory>
 #include <string>
 #include <type_traits>
 #include <cstring>
@@ -83,22 +84,19 @@ protected:
     // enumerator of its own.
     static void SetUpTestSuite()
     {
-        s_window = new TestWindow;
-        s_mgr = EnabledManager(s_window->Handle(), DXMGREF_3D | DXMGREF_ZBUFFER);
+        s_window = std::make_unique<TestWindow>();
+        s_mgr = Ref<IDXMgr>(EnabledManager(s_window->Handle(), DXMGREF_3D | DXMGREF_ZBUFFER));
     }
     static void TearDownTestSuite()
     {
-        if (s_mgr != nullptr)
-            s_mgr->Release();
-        s_mgr = nullptr;
-        delete s_window;
-        s_window = nullptr;
+        s_mgr.Reset();
+        s_window.reset();
     }
 
     void SetUp() override
     {
-        ASSERT_NE(nullptr, s_mgr);
-        const HRESULT hr = Kind::Create(s_mgr, m_enum.Out());
+        ASSERT_TRUE(s_mgr);
+        const HRESULT hr = Kind::Create(s_mgr.Get(), m_enum.Out());
         ASSERT_EQ(S_OK, hr) << Hex(hr);
         m_all = Fingerprints(ReadAll<Interface, Record>(m_enum.Get()));
         ASSERT_FALSE(m_all.empty());
@@ -107,15 +105,15 @@ protected:
 
     ULONG Count() const { return static_cast<ULONG>(m_all.size()); }
 
-    static TestWindow* s_window;
-    static IDXMgr* s_mgr;
+    static std::unique_ptr<TestWindow> s_window;
+    static Ref<IDXMgr> s_mgr;
     Ref<Interface> m_enum;
     std::vector<std::string> m_all;  // every record, read once in SetUp
 };
 template <class Kind>
-TestWindow* EnumeratorCursor<Kind>::s_window = nullptr;
+std::unique_ptr<TestWindow> EnumeratorCursor<Kind>::s_window;
 template <class Kind>
-IDXMgr* EnumeratorCursor<Kind>::s_mgr = nullptr;
+Ref<IDXMgr> EnumeratorCursor<Kind>::s_mgr;
 
 using Kinds = ::testing::Types<Drivers, DisplayModes, TextureFormats, ZBufferFormats>;
 TYPED_TEST_SUITE(EnumeratorCursor, Kinds);
