@@ -3,7 +3,8 @@
 # The x86_64 programs run under the host's Wine. The i686 programs, which are
 # what ships, run under the host's 32-bit Wine where it starts; elsewhere in
 # the i686 test bed (tools/i686-bed/), entered through a chroot where the kernel
-# runs 32-bit code and booted under an emulator where it does not.
+# runs 32-bit code and booted under an emulator where it does not. Every i686
+# program is linked with the Pentium runtime (tools/pentium-runtime/).
 #   CORVANE_I686=host|chroot|emulate   chooses the way for the i686 programs
 #   CORVANE_I686=skip                  leaves them out (quick local runs only)
 set -u
@@ -26,14 +27,23 @@ trap summary EXIT
 
 i686_way=${CORVANE_I686:-}
 case "$i686_way" in
-  "") if host_runs_32bit; then i686_way=host; else i686_way=bed; fi ;;
-  host|skip) ;;
-  chroot|emulate) i686_way=bed ;;
+  ""|host|skip|chroot|emulate) ;;
   *) echo "test.sh: CORVANE_I686 is host, chroot, emulate or skip, not '$i686_way'" >&2; exit 1 ;;
 esac
 
 install() { tools/install-deps.sh; case $? in 0|2) ;; *) echo "test.sh: set-up failed" >&2; return 1 ;; esac; }
 timed install install || exit 1
+
+# Chosen once the packages are in: on a fresh machine 32-bit Wine arrives
+# with them.
+case "$i686_way" in
+  "") if host_runs_32bit; then i686_way=host; else i686_way=bed; fi ;;
+  chroot|emulate) i686_way=bed ;;
+esac
+
+# The runtime every i686 program is linked with, built once per machine; a
+# runtime that cannot be built fails the run at once, in one line.
+timed runtime tools/pentium-runtime/build-runtime.sh >/dev/null || exit 1
 
 build() {
   local preset

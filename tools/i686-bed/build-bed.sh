@@ -9,6 +9,7 @@
 set -u
 . "$(dirname "$0")/bed-lib.sh"
 . "$bed_src/recipe.sh"
+. "$bed_src/../private-apt.sh"
 
 mode=${1:-}
 part=$(bed_part_for "$mode")
@@ -47,42 +48,15 @@ trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"
 say "building the i686 test bed ($mode) in $bed; log: $log"
 
-# The host's mirror for a suite, as its apt is configured.
-site_of() {  # suite
-  apt-get indextargets --format '$(RELEASE) $(SITE)' 'Identifier: Packages' 2>/dev/null |
-    awk -v suite="$1" '$1 == suite { print $2; exit }'
-}
-
 apt_state=$work/apt
-private_apt() {  # apt-get or apt-cache, then its arguments
-  local tool=$1; shift
-  APT_CONFIG=$apt_state/apt.conf "$tool" "$@"
-}
-
 setup_private_apt() {
-  local suite site
-  mkdir -p "$apt_state/lists/partial" "$apt_state/archives/partial" "$apt_state/parts"
-  : >"$apt_state/status"
-  : >"$apt_state/sources.list"
+  local suite site lines=()
   for suite in $bed_suites; do
-    site=$(site_of "$suite")
+    site=$(private_apt_site "$suite")
     [ -n "$site" ] || fail "the host's apt has no source for $suite"
-    echo "deb [arch=i386,amd64] $site $suite main" >>"$apt_state/sources.list"
+    lines+=("deb [arch=i386,amd64] $site $suite main")
   done
-  cat >"$apt_state/apt.conf" <<EOF
-Dir::State "$apt_state";
-Dir::State::lists "$apt_state/lists";
-Dir::State::status "$apt_state/status";
-Dir::Cache "$apt_state";
-Dir::Cache::archives "$apt_state/archives";
-Dir::Etc::sourcelist "$apt_state/sources.list";
-Dir::Etc::sourceparts "$apt_state/parts";
-Dir::Etc::preferencesparts "$apt_state/parts";
-APT::Architecture "i386";
-APT::Architectures { "i386"; "amd64"; };
-APT::Sandbox::User "root";
-Acquire::Languages "none";
-EOF
+  private_apt_init "$apt_state" "i386 amd64" "${lines[@]}" || fail "disk full?"
 }
 
 # The base system unpacked, the guest's packages and the kernel downloaded;
@@ -105,7 +79,7 @@ fetch() {
 
   step="unpacking the i386 base system"
   local root=$work/root site
-  site=$(site_of "$bed_release")
+  site=$(private_apt_site "$bed_release")
   run debootstrap --arch=i386 --foreign --variant=minbase \
     --keyring=/usr/share/keyrings/debian-archive-keyring.gpg "$bed_release" "$root" "$site" ||
     fail "mirror unreachable or disk full?"
