@@ -10,19 +10,26 @@ namespace {
 // that allocates nothing, at the price of texts overwriting each other.
 char g_messageText[512];
 
-// The code's own text keeps inserts such as %1 as they stand: there are no
-// arguments for them, and without FORMAT_MESSAGE_IGNORE_INSERTS every text
-// holding one fails to format at all.
-const DWORD kOwnText = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
-// The fallback's text is used only when it reads complete: the text for an
-// unknown message number consists of inserts, and "Unknown error 0x..."
-// says more.
-const DWORD kFallbackText = FORMAT_MESSAGE_FROM_SYSTEM;
+// Every lookup keeps inserts such as %1 as they stand: there are no
+// arguments for them, and without FORMAT_MESSAGE_IGNORE_INSERTS the system
+// reads arguments that were never passed (Wine refuses such a text; Windows
+// may read whatever lies there).
+const DWORD kSystemText = FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS;
 
 // The system's text for code in the buffer; false when there is none.
-bool LookUpSystemText(DWORD code, DWORD flags)
+bool LookUpSystemText(DWORD code)
 {
-    return FormatMessageA(flags, nullptr, code, 0, g_messageText, sizeof g_messageText - 1, nullptr) != 0;
+    return FormatMessageA(kSystemText, nullptr, code, 0, g_messageText, sizeof g_messageText - 1, nullptr) != 0;
+}
+
+// Whether the buffer's text still holds an insert (%1 to %99).
+bool HoldsInsert()
+{
+    for (const char* at = std::strchr(g_messageText, '%'); at; at = std::strchr(at + 1, '%')) {
+        if (at[1] >= '1' && at[1] <= '9')
+            return true;
+    }
+    return false;
 }
 
 // A text longer than the buffer comes whole in a block of the system's and is
@@ -30,7 +37,7 @@ bool LookUpSystemText(DWORD code, DWORD flags)
 bool LookUpLongSystemText(DWORD code)
 {
     LPSTR pWhole = nullptr;
-    DWORD length = FormatMessageA(kOwnText | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, 0,
+    DWORD length = FormatMessageA(kSystemText | FORMAT_MESSAGE_ALLOCATE_BUFFER, nullptr, code, 0,
                                   reinterpret_cast<LPSTR>(&pWhole), 0, nullptr);
     if (length == 0)
         return false;
@@ -52,15 +59,17 @@ LPCSTR UnknownError(DWORD code)
 
 LPCSTR FormatErrorMessage(DWORD code)
 {
-    if (LookUpSystemText(code, kOwnText))
+    if (LookUpSystemText(code))
         return g_messageText;
     DWORD lookupError = GetLastError();
     if (lookupError == ERROR_INSUFFICIENT_BUFFER)
         return LookUpLongSystemText(code) ? g_messageText : UnknownError(code);
     // The reason the lookup failed is worth one more lookup; a chain of
-    // failing lookups could otherwise go on without end.
-    if (lookupError != ERROR_SUCCESS && lookupError != code &&
-        LookUpSystemText(lookupError, kFallbackText))
+    // failing lookups could otherwise go on without end. Its text is used
+    // only when it reads complete: the usual reason, 317, is a text of
+    // inserts, and "Unknown error 0x..." says more.
+    if (lookupError != ERROR_SUCCESS && lookupError != code && LookUpSystemText(lookupError) &&
+        !HoldsInsert())
         return g_messageText;
     return UnknownError(code);
 }

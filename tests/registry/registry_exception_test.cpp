@@ -3,7 +3,9 @@
 #include <windows.h>
 #include <cstring>
 #include <string>
+#include <vector>
 #include "registry/registry_key.h"
+#include "tests/support/import_patch.h"
 #include "tests/support/wait_scale.h"
 
 using Quarnell::CRegistryKey;
@@ -40,22 +42,49 @@ TEST(RegistryException, EveryCodeGetsItsOwnTextWithInsertsAsTheyStand)
     EXPECT_GT(withInserts, 0) << "no text with an insert was tried";
 }
 
-TEST(RegistryException, UnknownCodeEndsInABoundedFallback)
-{
-    const DWORD unknown = 0x2BADF00D;
-    char probe[512];
-    ASSERT_EQ(0u, FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, unknown, 0, probe, 511, nullptr))
-        << "the platform knows this code after all";
-    DWORD lookupError = GetLastError();
-    char lookupText[512] = {};
-    DWORD lookupLength =
-        FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM, nullptr, lookupError, 0, lookupText, 511, nullptr);
+namespace {
+// FormatMessageA as the library calls it: every call's flags recorded, and
+// the lookup of one code made to fail with a chosen reason.
+using FormatMessageFn = DWORD(WINAPI*)(DWORD, LPCVOID, DWORD, DWORD, LPSTR, DWORD, va_list*);
+FormatMessageFn g_realFormatMessage = nullptr;
+std::vector<DWORD> g_lookupFlags;
+DWORD g_failingCode = 0;
+DWORD g_failureReason = 0;
 
-    std::string text = FormatErrorMessage(unknown);
-    if (lookupLength != 0)
-        EXPECT_EQ(std::string(lookupText), text) << "the lookup failed with " << lookupError;
-    else
-        EXPECT_EQ("Unknown error 0x2BADF00D", text);
+DWORD WINAPI RecordingFormatMessage(DWORD flags, LPCVOID source, DWORD code, DWORD language, LPSTR buffer,
+                                    DWORD size, va_list* arguments)
+{
+    g_lookupFlags.push_back(flags);
+    if (g_failingCode != 0 && code == g_failingCode) {
+        SetLastError(g_failureReason);
+        return 0;
+    }
+    return g_realFormatMessage(flags, source, code, language, buffer, size, arguments);
+}
+}  // namespace
+
+TEST(RegistryException, EveryLookupKeepsInsertsAndAFallbackHoldingOneIsNotUsed)
+{
+    ImportPatch patch("KERNEL32.dll", "FormatMessageA", reinterpret_cast<void*>(RecordingFormatMessage));
+    ASSERT_TRUE(patch.Installed());
+    g_realFormatMessage = reinterpret_cast<FormatMessageFn>(patch.Original());
+    g_lookupFlags.clear();
+
+    // An unknown code's lookup fails with 317, whose text is made of inserts.
+    EXPECT_EQ("Unknown error 0x2BADF00D", std::string(FormatErrorMessage(0x2BADF00D)));
+    // A reason whose text reads complete is used; one holding an insert
+    // (193: "%1 is not a valid Win32 application.") is not.
+    g_failingCode = ERROR_FILE_NOT_FOUND;
+    g_failureReason = ERROR_NOT_ENOUGH_MEMORY;
+    std::string reasonText = FormatErrorMessage(ERROR_NOT_ENOUGH_MEMORY);
+    EXPECT_EQ(reasonText, FormatErrorMessage(ERROR_FILE_NOT_FOUND));
+    g_failureReason = ERROR_BAD_EXE_FORMAT;
+    EXPECT_EQ("Unknown error 0x00000002", std::string(FormatErrorMessage(ERROR_FILE_NOT_FOUND)));
+    g_failingCode = 0;
+
+    ASSERT_GE(g_lookupFlags.size(), 5u);
+    for (DWORD flags : g_lookupFlags)
+        EXPECT_NE(0u, flags & FORMAT_MESSAGE_IGNORE_INSERTS) << "flags 0x" << std::hex << flags;
 }
 
 TEST(RegistryException, TextsShareOneBuffer)
