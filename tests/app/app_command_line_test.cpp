@@ -3,6 +3,8 @@
 // values a program of ours saw while it ran.
 #include <gtest/gtest.h>
 
+#include <sddl.h>
+
 #include <cstdio>
 #include <fstream>
 #include <sstream>
@@ -71,6 +73,40 @@ public:
 private:
     std::string m_name;
     HANDLE m_event;
+};
+
+// A named mutex as another user's Corvane leaves it for this one: held by
+// the test, and granting everyone only waiting on it and releasing it.
+class ForeignMutex {
+public:
+    explicit ForeignMutex(const char* name)
+    {
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (!ConvertStringSecurityDescriptorToSecurityDescriptorA("D:(D;;0x000F0000;;;WD)(A;;0x00100001;;;WD)",
+                                                                  SDDL_REVISION_1, &descriptor, nullptr))
+            return;
+        SECURITY_ATTRIBUTES attributes{sizeof attributes, descriptor, FALSE};
+        m_mutex = CreateMutexA(&attributes, TRUE, name);
+        m_held = m_mutex && GetLastError() != ERROR_ALREADY_EXISTS;
+        LocalFree(descriptor);
+    }
+    ~ForeignMutex()
+    {
+        Release();
+        if (m_mutex)
+            CloseHandle(m_mutex);
+    }
+    bool Held() const { return m_held; }
+    void Release()
+    {
+        if (m_held)
+            ReleaseMutex(m_mutex);
+        m_held = false;
+    }
+
+private:
+    HANDLE m_mutex = nullptr;
+    bool m_held = false;
 };
 
 class CorvaneCommandLine : public CorvaneProgramTest {
@@ -317,6 +353,77 @@ TEST_F(CorvaneCommandLine, Run_CorvaneKilledWhileItsProgramRuns_TheNextStartPuts
     expected["DitherInit"] = Sz("0");
     EXPECT_EQ(expected, key.ReadAll()) << Describe(key.ReadAll());
     EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+}
+
+TEST_F(CorvaneCommandLine, Run_WaitsForWhatItsProgramStartedAsALauncherDoes)
+{
+    DdhalKey key;
+    key.SetOptions("1", "1", "1", "1", "1");
+    StoredValues before = key.ReadAll();
+    ProbeReportFile report;
+    HoldEvent hold;
+    // The probe as a launcher: it starts a copy of itself and ends at once.
+    Start("/quiet /set Palette=0 /run " + Quoted(Probe()) + " /launch " + Quoted(report.Path()) + " 6 " +
+          hold.Name());
+    ASSERT_TRUE(WaitUntil([&] { return report.Written() || m_program->HasExited(); }, 10000));
+    ASSERT_TRUE(report.Written()) << "the launched copy did not start";
+    EXPECT_FALSE(WaitUntil([&] { return m_program->HasExited(); }, 1000)) << "Corvane ended with the launcher";
+    EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]) << "put back while the launched copy runs";
+    hold.Release();
+    EXPECT_EQ(6u, ExitCodeOf(*m_program)) << "not the launcher's own exit code";
+    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+    EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+}
+
+TEST_F(CorvaneCommandLine, LeftRecord_DamagedOneIsOfferedForDiscarding_OneWithoutItsDriverIsPutAside)
+{
+    DdhalKey key;
+    key.SetOptions("1", "1", "1", "1", "1");
+    StoredValues before = key.ReadAll();
+    LeftRecord record;
+    record.Copy("Palette", REG_SZ, "0", 2);
+    record.Absent("Palette");
+
+    // No keeps the record and ends as before; Yes discards it and goes on.
+    Start("/set Palette=0");
+    SeenBox asked = AnswerAnyBox(IDNO);
+    EXPECT_EQ("Corvane", asked.caption) << Show(asked);
+    EXPECT_TRUE(Contains(asked.text, "the option Palette is")) << Show(asked);
+    EXPECT_EQ((std::vector<int>{IDYES, IDNO}), asked.buttons) << Show(asked);
+    EXPECT_EQ(3u, ExitCodeOf(*m_program));
+    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+    EXPECT_TRUE(UserKeyExists(kRecordKey)) << "No removed the record";
+    Start("/set Palette=0");
+    AnswerAnyBox(IDYES);
+    EXPECT_EQ(0u, ExitCodeOf(*m_program));
+    EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]);
+    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "Yes kept the record";
+
+    // The driver was removed since: nothing to put back, said once.
+    record.Copy("Palette", REG_SZ, "1", 2);
+    DdhalKey::RemoveAll();
+    Start("/set Palette=0");
+    SeenBox notice = AnswerAnyBox(IDOK);
+    EXPECT_EQ("Corvane", notice.caption) << Show(notice);
+    EXPECT_TRUE(Contains(notice.text, "is gone")) << Show(notice);
+    SeenBox detection = AnswerAnyBox(IDOK);
+    EXPECT_EQ("Error", detection.caption) << Show(detection);
+    EXPECT_EQ(2u, ExitCodeOf(*m_program));
+    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "the record was kept";
+}
+
+TEST_F(CorvaneCommandLine, RecordLockIsTheMachinesAndOpensWhereAnotherUserMadeIt)
+{
+    DdhalKey key;
+    key.SetOptions("1", "1", "1", "1", "1");
+    ForeignMutex lock("Global\\Corvane.RestoreRecord.Lock");
+    ASSERT_TRUE(lock.Held());
+    Start("/quiet /set Palette=0");
+    EXPECT_FALSE(WaitUntil([&] { return m_program->HasExited(); }, 1000))
+        << "the lock in the global namespace was not waited for";
+    lock.Release();
+    EXPECT_EQ(0u, ExitCodeOf(*m_program));
+    EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]);
 }
 
 TEST_F(CorvaneCommandLine, LineNotStartingWithSlash_ShowsTheDialogAsAlways)
