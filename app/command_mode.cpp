@@ -29,7 +29,6 @@ const char kPutBackFailure[] =
     "The options could not be put back after the program ended. They stay recorded\n"
     "and are put back when Corvane starts next.";
 const char kNotStarted[] = "The program could not be started. No option was left changed.";
-const char kOwnershipFailure[] = "Corvane could not tell whether another Corvane is running a program.";
 const char kRunWaiting[] =
     "Another Corvane is still waiting for a program it started with /run, and\n"
     "will put its options back when that program ends. Nothing was changed:\n"
@@ -70,32 +69,16 @@ private:
     // for its program; a /run keeps the claim for its own program.
     int SettleLeftRecord()
     {
-        std::string names;
-        bool runWaiting = false;
-        const char* situation = kOwnershipFailure;
-        std::exception_ptr failure;
-        try {
-            m_ownership.emplace();
-            runWaiting = !m_ownership->ClaimRun();
-            situation = LEFT_RECORD_FAILURE;
-            if (!runWaiting)
-                names = PutBackLeftRecord();
-            if (!m_request.run)
-                m_ownership->ReleaseRun();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        if (m_ownership)
-            m_ownership->ReleaseLock();
-        if (failure) {
-            ReportFailure(nullptr, situation, failure, m_quiet);
+        switch (::SettleLeftRecord(m_ownership, m_request.run, m_quiet)) {
+        case SettleResult::REFUSED:
             return COMMAND_EXIT_REGISTRY_FAILURE;
-        }
-        if (!names.empty() && !m_quiet)
-            ShowPutBackNotice(names);
-        if (m_request.run && runWaiting) {
+        case SettleResult::RUN_WAITING:
+            if (!m_request.run)
+                return COMMAND_EXIT_DONE;
             ShowError(kRunWaiting);
             return COMMAND_EXIT_RUN_WAITING;
+        case SettleResult::SETTLED:
+            break;
         }
         return COMMAND_EXIT_DONE;
     }
@@ -175,9 +158,9 @@ private:
             return COMMAND_EXIT_REGISTRY_FAILURE;
         }
 
-        OwnedHandle process = StartProgram(fullPath, m_request.programCommandLine, m_showCommand, error);
+        StartedProgram program = StartProgram(fullPath, m_request.programCommandLine, m_showCommand, error);
         DWORD exitCode = 0;
-        bool ended = process && WaitForProgramExit(process.Get(), exitCode);
+        bool ended = program.process && WaitForProgramExit(program, exitCode);
 
         // The claim goes with the record, under the lock: a start that comes
         // next finds neither, never a claim without a record.
@@ -187,7 +170,7 @@ private:
         });
         if (!putBack)
             return COMMAND_EXIT_REGISTRY_FAILURE;
-        if (!process) {
+        if (!program.process) {
             ShowNotStarted(fullPath, error);
             return COMMAND_EXIT_NOT_STARTED;
         }

@@ -54,6 +54,11 @@ bool IsEmpty(const CRegistryKey& key)
 
 }  // namespace
 
+DamagedRestoreRecord::DamagedRestoreRecord(const char* valueName)
+    : CRegistryKey::Exception(kDamagedWhere, ERROR_INVALID_DATA), m_valueName(valueName)
+{
+}
+
 bool RestoreRecordExists()
 {
     try {
@@ -78,8 +83,7 @@ void SaveRestoreRecord(const ValueStates& before)
             absent = record.CreateOrOpenKey(kAbsentKey);
         absent->SetValue(g_driverOptions[state.option].valueName, static_cast<const BYTE*>(nullptr), 0);
     }
-    if (absent)
-        absent->FlushKey();
+    // One flush writes the whole hive, the subkey Absent with it.
     record.FlushKey();
 }
 
@@ -93,7 +97,7 @@ ValueStates LoadRestoreRecord()
         std::optional<CRegistryKey::Value> copy = QueryIfPresent(record, name);
         bool recordedAbsent = absent && QueryIfPresent(*absent, name);
         if (copy && recordedAbsent)
-            throw CRegistryKey::Exception(kDamagedWhere, ERROR_INVALID_DATA);
+            throw DamagedRestoreRecord(name);
         if (copy)
             states.push_back(ValueState{option, copy});
         else if (recordedAbsent)

@@ -9,13 +9,26 @@
 
 extern const char RESTORE_RECORD_PATH[];  // under HKEY_CURRENT_USER
 
+// A record that cannot be put back as it stands: an option recorded both as
+// a copy and as absent. Raised as the CRegistryKey::Exception of the record
+// (ERROR_INVALID_DATA), naming the option.
+class DamagedRestoreRecord : public Quarnell::CRegistryKey::Exception {
+public:
+    explicit DamagedRestoreRecord(const char* valueName);
+    // The option's value name, from the option table.
+    const char* ValueName() const { return m_valueName; }
+
+private:
+    const char* m_valueName;
+};
+
 // Never raises: a record that cannot even be looked at is not there for us.
 bool RestoreRecordExists();
-// Writes the record of before and flushes it; raises on failure.
+// Writes the record of before and flushes it to the disk; raises on failure.
 void SaveRestoreRecord(const ValueStates& before);
 // The recorded states in table order; values named for no option are
-// ignored. An option recorded both as a copy and as absent raises
-// CRegistryKey::Exception with ERROR_INVALID_DATA, naming the record.
+// ignored. Raises DamagedRestoreRecord for an option recorded both as a copy
+// and as absent.
 ValueStates LoadRestoreRecord();
 // Removes the record, and Software\Corvane when nothing else is in it.
 void RemoveRestoreRecord();

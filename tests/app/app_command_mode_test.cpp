@@ -4,42 +4,14 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "app/command_mode.h"
 #include "app/record_recovery.h"
 #include "tests/app/app_ddhal_key.h"
 #include "tests/app/app_set_value_recorder.h"
 #include "tests/support/dialog_driver.h"
-
-namespace {
-
-// A record under HKCU\Software\Corvane\Restore written with the raw API, as
-// a Corvane that died during /run leaves it, or as someone else made it.
-class LeftRecord {
-public:
-    LeftRecord() { RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey); }
-    ~LeftRecord() { RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey); }
-
-    void SetRaw(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) const
-    {
-        HKEY key = nullptr;
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &key, nullptr));
-        EXPECT_EQ(ERROR_SUCCESS,
-                  RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
-        RegCloseKey(key);
-    }
-    void Copy(const char* name, DWORD type, const void* data, DWORD size) const
-    {
-        SetRaw(kRecordKey, name, type, data, size);
-    }
-    void Absent(const char* name) const
-    {
-        SetRaw((std::string(kRecordKey) + "\\Absent").c_str(), name, REG_BINARY, nullptr, 0);
-    }
-};
-
-}  // namespace
 
 TEST(CommandMode, ThirdWriteFailing_LeavesTheKeyAsItWasAndExitsThree)
 {
@@ -107,4 +79,41 @@ TEST(CommandMode, DamagedRecord_IsReportedAndLeftWithNothingChanged)
     EXPECT_FALSE(PutBackLeftValuesAtStart(true)) << "the dialog's start went on";
     EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
     EXPECT_TRUE(UserKeyExists(kRecordKey)) << "the damaged record was removed";
+}
+
+TEST(CommandMode, Run_RecordFlushedOnce_PutBackFlushedBeforeTheRecordGoes)
+{
+    LeftRecord noRecord;
+    DdhalKey key;
+    key.SetOptions("1", "1", "1", "1", nullptr);
+    StoredValues before = key.ReadAll();
+    char folder[MAX_PATH];
+    char report[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    GetTempFileNameA(folder, "prb", 0, report);
+    DeleteFileA(report);
+    SetValueRecorder recorder;
+    ASSERT_TRUE(recorder.Installed());
+
+    std::string probe = FileBesideThisProgram("run_probe.exe");
+    EXPECT_EQ(COMMAND_EXIT_DONE,
+              RunCommandLine(("/quiet /set Palette=0 Break=1 /run \"" + probe + "\" \"" + report + "\" 0").c_str(),
+                             SW_SHOW));
+    DeleteFileA(report);
+    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+
+    // In table order: the record (Break named as absent, Palette's copy), one
+    // flush, the two writes; after the program the put-back, the DDHAL key's
+    // flush, and only then the record's removal.
+    std::vector<std::string> writes = recorder.Writes();
+    std::string all;
+    for (const std::string& write : writes)
+        all += write + "\n";
+    std::vector<std::string> expectedStart{"set Break", "set Palette", "flush", "set Break", "set Palette",
+                                           "delete value Break", "set Palette", "flush"};
+    ASSERT_GT(writes.size(), expectedStart.size()) << all;
+    EXPECT_EQ(expectedStart, std::vector<std::string>(writes.begin(), writes.begin() + expectedStart.size()))
+        << all;
+    for (size_t i = expectedStart.size(); i < writes.size(); ++i)
+        EXPECT_EQ(0u, writes[i].rfind("delete key ", 0)) << all;
 }

@@ -222,3 +222,32 @@ bool UserKeyExists(const char* path)
     RegCloseKey(key);
     return true;
 }
+
+LeftRecord::LeftRecord()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey);
+}
+
+LeftRecord::~LeftRecord()
+{
+    RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey);
+}
+
+void LeftRecord::SetRaw(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) const
+{
+    HKEY key = nullptr;
+    ASSERT_EQ(ERROR_SUCCESS,
+              RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
+    RegCloseKey(key);
+}
+
+void LeftRecord::Copy(const char* name, DWORD type, const void* data, DWORD size) const
+{
+    SetRaw(kRecordKey, name, type, data, size);
+}
+
+void LeftRecord::Absent(const char* name) const
+{
+    SetRaw((std::string(kRecordKey) + "\\Absent").c_str(), name, REG_BINARY, nullptr, 0);
+}

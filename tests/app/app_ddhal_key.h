@@ -29,6 +29,23 @@ inline constexpr char kCorvaneKey[] = "Software\\Corvane";
 inline constexpr char kRecordKey[] = "Software\\Corvane\\Restore";
 bool UserKeyExists(const char* path);
 
+// A record under HKCU\Software\Corvane\Restore written with the raw API, as
+// a Corvane that died during /run leaves it, or as someone else made it. The
+// constructor and the destructor remove Software\Corvane.
+class LeftRecord {
+public:
+    LeftRecord();
+    ~LeftRecord();
+    LeftRecord(const LeftRecord&) = delete;
+    LeftRecord& operator=(const LeftRecord&) = delete;
+
+    void SetRaw(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) const;
+    // The value as the record copies it, under the option's name.
+    void Copy(const char* name, DWORD type, const void* data, DWORD size) const;
+    // The option named in the subkey Absent.
+    void Absent(const char* name) const;
+};
+
 class DdhalKey {
 public:
     enum Creation { CreateEmpty, CreateNothing };

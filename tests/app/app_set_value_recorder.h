@@ -1,8 +1,10 @@
 #pragma once
 // Records every RegSetValueExA call this test program makes while an object
 // lives, in call order, by redirecting the program's import of it. The call
-// still reaches the registry, unless the test chose it to fail. The registry shows values sorted by name, so
-// only the calls themselves tell the order and the length passed.
+// still reaches the registry, unless the test chose it to fail. The registry
+// shows values sorted by name, so only the calls themselves tell the order
+// and the length passed. The order of every write, flush and deletion is
+// kept too.
 #include <windows.h>
 
 #include "tests/support/import_patch.h"
@@ -31,7 +33,12 @@ public:
     void FailCall(size_t callNumber, LONG status);
     const std::vector<SetValueCall>& Calls() const;
     std::string Describe() const;
+    // "set NAME", "delete value NAME", "flush" and "delete key NAME", in call order.
+    const std::vector<std::string>& Writes() const;
 
 private:
     ImportPatch m_patch;
+    ImportPatch m_deleteValuePatch;
+    ImportPatch m_flushPatch;
+    ImportPatch m_deleteKeyPatch;
 };
