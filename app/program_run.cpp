@@ -1,9 +1,15 @@
 #include "app/program_run.h"
 
+#include "app/process_family.h"
+
 #include <new>
 #include <vector>
 
 namespace {
+
+// How often the process list is read for new descendants; an end of one of
+// the family is seen at once.
+const DWORD kFamilyPollMs = 250;
 
 DWORD LastErrorOr(DWORD fallback)
 {
@@ -32,8 +38,8 @@ bool FindProgram(const std::string& program, std::string& fullPath, DWORD& error
     }
 }
 
-OwnedHandle StartProgram(const std::string& fullPath, const std::string& commandLine,
-                         int showCommand, DWORD& error)
+StartedProgram StartProgram(const std::string& fullPath, const std::string& commandLine,
+                            int showCommand, DWORD& error)
 {
     std::string folder;
     std::vector<char> line;
@@ -44,7 +50,7 @@ OwnedHandle StartProgram(const std::string& fullPath, const std::string& command
         line.push_back('\0');
     } catch (const std::bad_alloc&) {
         error = ERROR_NOT_ENOUGH_MEMORY;
-        return OwnedHandle();
+        return StartedProgram();
     }
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
@@ -58,14 +64,23 @@ OwnedHandle StartProgram(const std::string& fullPath, const std::string& command
     if (!CreateProcessA(fullPath.c_str(), line.data(), nullptr, nullptr, FALSE, 0, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &started)) {
         error = LastErrorOr(ERROR_INVALID_FUNCTION);
-        return OwnedHandle();
+        return StartedProgram();
     }
     CloseHandle(started.hThread);
-    return OwnedHandle(started.hProcess);
+    StartedProgram program;
+    program.process = OwnedHandle(started.hProcess);
+    program.id = started.dwProcessId;
+    return program;
 }
 
-bool WaitForProgramExit(HANDLE process, DWORD& exitCode)
+bool WaitForProgramExit(const StartedProgram& program, DWORD& exitCode) noexcept
 {
+    HANDLE process = program.process.Get();
+    try {
+        ProcessFamily(process, program.id).WaitUntilAllEnded(kFamilyPollMs);
+    } catch (...) {
+        // No memory to follow its descendants: the program alone, as before.
+    }
     return WaitForSingleObject(process, INFINITE) == WAIT_OBJECT_0 &&
            GetExitCodeProcess(process, &exitCode);
 }

@@ -11,11 +11,19 @@
 // when there is none.
 bool FindProgram(const std::string& program, std::string& fullPath, DWORD& error);
 
+struct StartedProgram {
+    OwnedHandle process;  // empty when it could not be started
+    DWORD id = 0;
+};
+
 // Starts fullPath with commandLine (its name and arguments exactly as typed)
 // in the program's own folder, shown as showCommand. An empty handle, with
 // the system's error, when it could not be started. Never raises.
-OwnedHandle StartProgram(const std::string& fullPath, const std::string& commandLine,
-                         int showCommand, DWORD& error);
+StartedProgram StartProgram(const std::string& fullPath, const std::string& commandLine,
+                            int showCommand, DWORD& error);
 
-// Waits for the program's end; false when its exit code cannot be had.
-bool WaitForProgramExit(HANDLE process, DWORD& exitCode);
+// Waits until the program and every process it started, and they started,
+// have ended: a launcher that starts the real game and ends at once is
+// waited for until the game ends too. exitCode is the program's own; false
+// when it cannot be had. Never raises.
+bool WaitForProgramExit(const StartedProgram& program, DWORD& exitCode) noexcept;

@@ -1,8 +1,11 @@
 // The program the /run tests start through corvane.exe. It writes what it
 // finds at its start to a report file: the driver's values, its command line
 // and its working folder; then, when given an event's name, waits (bounded)
-// until the test sets it; then ends with the exit code it was given.
+// until the test sets it; then ends with the exit code it was given. As a
+// game's launcher, it starts a copy of itself with the arguments after
+// /launch and ends at once with that exit code, waiting for nothing.
 //   run_probe.exe REPORT_FILE EXIT_CODE [HOLD_EVENT]
+//   run_probe.exe /launch REPORT_FILE EXIT_CODE [HOLD_EVENT]
 #include <windows.h>
 
 #include <cstdio>
@@ -15,12 +18,31 @@
 
 namespace {
 const DWORD kHoldLimitMs = 60000;
+
+int Launch()
+{
+    char self[MAX_PATH] = "";
+    GetModuleFileNameA(nullptr, self, sizeof self);
+    std::string line = std::string("\"") + self + "\"";
+    for (int i = 2; i < __argc; ++i)
+        line += std::string(" \"") + __argv[i] + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION started{};
+    if (!CreateProcessA(self, &line[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started))
+        return 103;
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return std::atoi(__argv[3]);
 }
+}  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     if (__argc < 3)
         return 100;
+    if (std::string(__argv[1]) == "/launch")
+        return __argc < 4 ? 100 : Launch();
     char folder[MAX_PATH] = "";
     GetCurrentDirectoryA(sizeof folder, folder);
     std::string report = ProbeReport(ReadDdhalValues(), GetCommandLineA(), folder);
