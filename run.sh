@@ -24,7 +24,7 @@ export WINEPREFIX=${CORVANE_PREFIX:-$PWD/build/wine-$arch} WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
 wine=$(wine_loader "$arch")
 logs=$(mktemp -d /tmp/corvane-run.XXXXXX)
-trap 'stop_wine; rm -rf "$logs"' EXIT
+trap 'managed_windows_again "$arch"; stop_wine; rm -rf "$logs"' EXIT
 trap 'exit 130' INT TERM
 
 headless=

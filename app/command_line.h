@@ -2,6 +2,8 @@
 // Corvane's command line. A line whose first character after blanks is '/'
 // asks for what the switches say, without the dialog; every other line
 // leaves the program the dialog it always was.
+#include <algorithm>
+#include <iterator>
 #include <string>
 
 #include "app/driver_options.h"
@@ -12,12 +14,13 @@ struct CommandRequest {
     bool defaults = false;  // /defaults
     // The value each option is to get, in table order: 0, 1, or
     // OPTION_UNKNOWN for an option the line does not name.
-    int values[DRIVER_OPTION_COUNT] = {OPTION_UNKNOWN, OPTION_UNKNOWN, OPTION_UNKNOWN,
-                                       OPTION_UNKNOWN, OPTION_UNKNOWN};
+    int values[DRIVER_OPTION_COUNT];
     bool run = false;                // /run PROGRAM [ARGUMENTS]
     std::string program;             // PROGRAM, its quotes taken off
     std::string programCommandLine;  // PROGRAM and its arguments exactly as typed
     std::string error;               // what is wrong with the line; empty when nothing
+
+    CommandRequest() { std::fill(std::begin(values), std::end(values), OPTION_UNKNOWN); }
 };
 
 extern const char COMMAND_LINE_USAGE[];

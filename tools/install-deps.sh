@@ -65,8 +65,13 @@ missing_i386=()
 [ "$runs32" = yes ] && missing_i386=($(missing_of "${i386_packages[@]}"))
 [ ${#missing_host[@]} -eq 0 ] && [ ${#missing_i386[@]} -eq 0 ] && exit 0
 
-# Nothing on the system changes before this point.
-[ "$(id -u)" -eq 0 ] || { say "missing ${missing_host[*]} ${missing_i386[*]}; run as root"; exit 1; }
+# Nothing on the system changes before this point. Without root, missing
+# i386 packages alone leave the x86_64 path complete: exit 2, as above.
+if [ "$(id -u)" -ne 0 ]; then
+  say "missing ${missing_host[*]} ${missing_i386[*]}; run as root"
+  [ ${#missing_host[@]} -eq 0 ] && exit 2
+  exit 1
+fi
 export DEBIAN_FRONTEND=noninteractive
 log=$(mktemp /tmp/corvane-apt.XXXXXX.log)
 trap 'rm -f "$log"' EXIT

@@ -197,6 +197,8 @@ TEST_F(CorvaneResources, VersionNamesCorvaneOnePointOne)
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\", reinterpret_cast<void**>(&fixed), &size));
     EXPECT_EQ(MAKELONG(1, 1), fixed->dwProductVersionMS) << std::hex << fixed->dwProductVersionMS;
+    // For any 32-bit Windows, Windows 98 and ME too, not for Windows NT alone.
+    EXPECT_EQ(static_cast<DWORD>(VOS__WINDOWS32), fixed->dwFileOS) << std::hex << fixed->dwFileOS;
     char* product = nullptr;
     ASSERT_TRUE(VerQueryValueA(block.data(), "\\StringFileInfo\\040904E4\\ProductName",
                                reinterpret_cast<void**>(&product), &size));

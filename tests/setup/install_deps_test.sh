@@ -67,10 +67,18 @@ install_deps
 said "run as root" && said "wine64" || fail "output: $(cat "$work/m/out")"
 [ -s "$work/m/log" ] && fail "the system was touched: $(cat "$work/m/log")"
 
+all_host=$(sed -n '/^host_packages=(/,/^)/p' "$repo/tools/install-deps.sh" | tr -d '()' | sed 's/host_packages=//')
 case_name="everything there: nothing to do, root or not"
-machine 1000 1 0 "" "$(sed -n '/^host_packages=(/,/^)/p' "$repo/tools/install-deps.sh" | tr -d '()' | sed 's/host_packages=//')"
+machine 1000 1 0 "" "$all_host"
 install_deps
 [ $status -eq 0 ] || fail "exit $status: $(cat "$work/m/out")"
+[ -s "$work/m/log" ] && fail "the system was touched: $(cat "$work/m/log")"
+
+case_name="not root, only the i386 packages missing: the x86_64 path goes on (exit 2)"
+machine 1000 0 0 "" "$all_host"
+install_deps
+[ $status -eq 2 ] || fail "exit $status, expected 2: $(cat "$work/m/out")"
+said "wine32:i386" || fail "output: $(cat "$work/m/out")"
 [ -s "$work/m/log" ] && fail "the system was touched: $(cat "$work/m/log")"
 
 case_name="64-bit-only kernel and a broken index: the amd64 packages go in, nothing i386"

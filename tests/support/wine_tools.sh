@@ -55,9 +55,26 @@ boot_prefix() {  # arch logfile
 }
 
 # Without a window manager Wine waits about 2 s whenever a window is hidden;
-# unmanaged windows do not.
+# unmanaged windows do not. The prefix's own setting is kept, for
+# managed_windows_again to bring back.
 unmanaged_windows() {  # arch
+  local wine
+  wine=$("$(wine_loader "$1")" reg query 'HKCU\Software\Wine\X11 Driver' /v Managed 2>/dev/null)
+  managed_before=$(awk '$1 == "Managed" { print $3 }' <<<"$wine")
   "$(wine_loader "$1")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1
+  unmanaged_set=1
+}
+
+# Undoes unmanaged_windows in a prefix that is kept: windows of a later run
+# with a window manager are managed again.
+managed_windows_again() {  # arch
+  [ -n "${unmanaged_set:-}" ] || return 0
+  if [ -n "${managed_before:-}" ]; then
+    "$(wine_loader "$1")" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d "$managed_before" /f >/dev/null 2>&1
+  else
+    "$(wine_loader "$1")" reg delete 'HKCU\Software\Wine\X11 Driver' /v Managed /f >/dev/null 2>&1
+  fi
+  unmanaged_set=
 }
 
 # Keeps the desktop, Wine's explorer.exe, up until the caller ends. Without a
