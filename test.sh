@@ -52,9 +52,13 @@ build() {
     cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" ||
       { echo "test.sh: build of $preset failed" >&2; return 1; }
   done
-  # The release zip, which a test unpacks and runs.
-  cmake --build --preset mingw32 --target package >/dev/null ||
-    { echo "test.sh: the release zip could not be made" >&2; return 1; }
+  for preset in mingw32 mingw64; do
+    # The release zip, which a test unpacks and runs, and the SDK zip beside it.
+    cmake --build --preset "$preset" --target package >/dev/null ||
+      { echo "test.sh: the zips of $preset could not be made" >&2; return 1; }
+    # The examples, built against the preset installed into a scratch prefix.
+    tools/build-examples.sh "$preset" >/dev/null || return 1
+  done
 }
 timed builds build || exit 1
 

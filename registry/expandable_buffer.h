@@ -1,19 +1,25 @@
 #pragma once
-// An owned heap block that grows on demand; the iterators keep their entries
-// in these so that a walk reuses its blocks instead of allocating per entry.
+/// @file
+/// An owned heap block that grows on demand; the iterators keep their entries
+/// in these so that a walk reuses its blocks instead of allocating per entry.
 #include <windows.h>
 
 #include <utility>
 
 namespace Quarnell {
 
-// Grows on demand and never shrinks. Growth discards the contents: every user
-// reads or writes the data again after it.
+/// An array of T on the heap, owned by the buffer, that grows on demand and
+/// never shrinks. Growth discards the contents: every user reads or writes
+/// the data again after it. Running out of memory raises std::bad_alloc.
 template <typename T>
 class ExpandableBuffer {
 public:
+    /// A block of size elements (none for 0), not initialised.
     explicit ExpandableBuffer(DWORD size = 0) { Resize(size); }
+    /// A block of its own holding a copy of the other's elements.
     ExpandableBuffer(const ExpandableBuffer& other) { *this = other; }
+    /// Copies the other's elements into a block of its own; on failure this
+    /// buffer stays as it was.
     ExpandableBuffer& operator=(const ExpandableBuffer& other)
     {
         if (this != &other) {
@@ -26,8 +32,11 @@ public:
         }
         return *this;
     }
+    /// Frees the block.
     ~ExpandableBuffer() { delete[] m_pBlock; }
 
+    /// Makes room for at least size elements; a larger block loses the
+    /// contents, a smaller request changes nothing.
     void Resize(DWORD size)
     {
         if (m_size < size) {
@@ -37,16 +46,20 @@ public:
             m_size = size;
         }
     }
+    /// The block, owned by the buffer; null while it has none.
     T* Get() { return m_pBlock; }
+    /// The block, owned by the buffer; null while it has none.
     const T* Get() const { return m_pBlock; }
+    /// The number of elements the block holds.
     DWORD Size() const { return m_size; }
+    /// Exchanges the blocks of the two buffers; cannot fail.
     void Swap(ExpandableBuffer& other) noexcept
     {
         std::swap(m_pBlock, other.m_pBlock);
         std::swap(m_size, other.m_size);
     }
-    // Hands the block to the caller (who frees it with delete[]); the buffer
-    // is empty afterwards.
+    /// Hands the block to the caller, who frees it with delete[]; the buffer
+    /// is empty afterwards.
     T* Detach()
     {
         T* pBlock = m_pBlock;

@@ -11,9 +11,9 @@
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 
-# The line before the last builds the Pentium runtime (tools/pentium-runtime/)
-# from Debian's sources; the last is the i686 test bed's (tools/i686-bed/),
-# for machines whose host cannot run the i686 programs.
+# Then what builds the Pentium runtime (tools/pentium-runtime/) from Debian's
+# sources, Doxygen for the libraries' reference, and last the i686 test bed's
+# tools (tools/i686-bed/), for machines whose host cannot run the i686 programs.
 host_packages=(
   cmake ninja-build binutils
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 googletest
@@ -21,6 +21,7 @@ host_packages=(
   xvfb xauth x11-apps x11-utils imagemagick
   libgl1-mesa-dri libglx-mesa0 libgl1
   gcc g++ make patch xz-utils bzip2 dpkg-dev libgmp-dev libmpfr-dev libmpc-dev
+  doxygen
   debootstrap qemu-system-x86 busybox-static e2fsprogs cpio
 )
 i386_packages=(wine32:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libgl1:i386)

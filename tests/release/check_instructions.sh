@@ -4,11 +4,12 @@
 # instruction that only later CPUs have (CMOV and FCOMI of the Pentium Pro,
 # MMX and SSE, the long NOP, ...), with its program and function. The zipped
 # program is stripped, so its functions are named from the built one, whose
-# code it must hold byte for byte.
-#   check_instructions.sh OBJDUMP OBJCOPY ZIP BIN_DIR
+# code it must hold byte for byte. The programs of EXTRA_DIR (the examples
+# built against the installed libraries) are checked too where it exists.
+#   check_instructions.sh OBJDUMP OBJCOPY ZIP BIN_DIR [EXTRA_DIR]
 set -u
-[ $# -eq 4 ] || { echo "usage: $0 OBJDUMP OBJCOPY ZIP BIN_DIR" >&2; exit 2; }
-objdump=$1 objcopy=$2 zip=$(realpath "$3") bin=$4
+[ $# -eq 4 ] || [ $# -eq 5 ] || { echo "usage: $0 OBJDUMP OBJCOPY ZIP BIN_DIR [EXTRA_DIR]" >&2; exit 2; }
+objdump=$1 objcopy=$2 zip=$(realpath "$3") bin=$4 extra=${5:-}
 scanner=$(cd "$(dirname "$0")" && pwd)/pentium_instructions.awk
 shown_per_program=20
 
@@ -63,6 +64,11 @@ check "$work/corvane.exe" "corvane.exe (zipped)" "$work/labels"
 for exe in "$bin"/*.exe; do
   check "$exe" "${exe##*/}"
 done
+if [ -n "$extra" ] && [ -d "$extra" ]; then
+  for exe in "$extra"/*.exe; do
+    [ -e "$exe" ] && check "$exe" "${extra##*/}/${exe##*/}"
+  done
+fi
 
 if [ $total -eq 0 ]; then
   echo "check_instructions: $programs programs hold no instruction beyond the Pentium"
