@@ -1,10 +1,10 @@
 #include <windows.h>
 
 #include "app/app_state.h"
-#include "app/command_mode.h"
-#include "app/command_line.h"
-#include "app/config_dialog.h"
-#include "app/record_recovery.h"
+#include "app/command_line/command_mode.h"
+#include "app/command_line/command_line.h"
+#include "app/dialog/config_dialog.h"
+#include "app/command_line/record_recovery.h"
 #include "app/resource.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE /*previous*/, LPSTR commandLine, int showCommand)
