@@ -11,7 +11,7 @@ fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
 
 # A copy of the bed's scripts, so that the recipe can be changed.
 cp -r "$repo/tools/i686-bed" "$work/bed"
-cp "$repo/tools/private-apt.sh" "$work/"
+cp "$repo/tools/private-apt.sh" "$repo/tools/once-per-machine.sh" "$work/"
 mkdir -p "$work/bin" "$work/cache"
 export CORVANE_BED_CACHE=$work/cache
 hash_of_copy() { bash -c '. "$1/bed-lib.sh"; bed_hash' _ "$work/bed"; }

@@ -11,7 +11,7 @@ failures=0
 fail() { echo "FAIL [$case_name]: $*"; failures=$((failures + 1)); }
 
 mkdir -p "$work/tools" "$work/bin" "$work/cache"
-cp -r "$repo/tools/pentium-runtime" "$repo/tools/private-apt.sh" "$work/tools/"
+cp -r "$repo/tools/pentium-runtime" "$repo/tools/private-apt.sh" "$repo/tools/once-per-machine.sh" "$work/tools/"
 export CORVANE_RUNTIME_CACHE=$work/cache
 cat >"$work/bin/dpkg-query" <<'STUB'
 #!/bin/bash

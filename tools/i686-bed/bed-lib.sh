@@ -9,7 +9,7 @@ bed_cache=${CORVANE_BED_CACHE:-/var/cache/corvane}
 
 # Everything that decides what a bed holds.
 bed_recipe_files() {
-  echo "$bed_src/recipe.sh" "$bed_src/build-bed.sh" "$bed_src/../private-apt.sh" "$bed_src"/guest/*
+  echo "$bed_src/recipe.sh" "$bed_src/build-bed.sh" "$bed_src/../private-apt.sh" "$bed_src/../once-per-machine.sh" "$bed_src"/guest/*
 }
 
 bed_hash() {

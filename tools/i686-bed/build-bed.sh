@@ -10,6 +10,7 @@ set -u
 . "$(dirname "$0")/bed-lib.sh"
 . "$bed_src/recipe.sh"
 . "$bed_src/../private-apt.sh"
+. "$bed_src/../once-per-machine.sh"
 
 mode=${1:-}
 part=$(bed_part_for "$mode")
@@ -18,20 +19,7 @@ bed=$(bed_dir)
 bed_has() { [ -e "$bed/$part" ] && { [ "$mode" = chroot ] || [ -e "$bed/kernel" ]; }; }
 bed_has && { echo "$bed"; exit 0; }
 
-log=$bed.log
-step=starting
-fail() {  # [hint]
-  echo "build-bed: the i686 test bed could not be built: $step failed${1:+ ($1)}; log: $log" >&2
-  exit 1
-}
-mkdir -p "$bed_cache" 2>/dev/null && : >>"$log" 2>/dev/null || {
-  log=/dev/null; fail "cannot write to $bed_cache"; }
-say() { echo "build-bed: $*" | tee -a "$log" >&2; }
-run() { "$@" >>"$log" 2>&1; }
-
-# One builder at a time; a second one waits and then finds the part built.
-exec 9>"$bed_cache/.build.lock"
-flock 9
+once_per_machine_start build-bed "the i686 test bed" "$bed_cache" "$bed.log" .build.lock
 bed_has && { echo "$bed"; exit 0; }
 
 step="checking the free space"

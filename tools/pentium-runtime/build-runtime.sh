@@ -14,25 +14,13 @@
 set -u
 . "$(dirname "$0")/runtime-lib.sh"
 . "$runtime_src/../private-apt.sh"
+. "$runtime_src/../once-per-machine.sh"
 
 hash=$(runtime_hash)
 dir=$runtime_cache/pentium-runtime-$hash
 [ -d "$dir" ] && { echo "$dir"; exit 0; }
 
-log=$dir.log
-step=starting
-fail() {  # [hint]
-  echo "build-runtime: the Pentium runtime could not be built: $step failed${1:+ ($1)}; log: $log" >&2
-  exit 1
-}
-mkdir -p "$runtime_cache" 2>/dev/null && : >>"$log" 2>/dev/null || {
-  log=/dev/null; fail "cannot write to $runtime_cache"; }
-say() { echo "build-runtime: $*" | tee -a "$log" >&2; }
-run() { "$@" >>"$log" 2>&1; }
-
-# One builder at a time; a second one waits and then finds the runtime built.
-exec 9>"$runtime_cache/.runtime.lock"
-flock 9
+once_per_machine_start build-runtime "the Pentium runtime" "$runtime_cache" "$dir.log" .runtime.lock
 [ -d "$dir" ] && { echo "$dir"; exit 0; }
 
 step="checking the free space"

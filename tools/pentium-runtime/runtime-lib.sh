@@ -12,7 +12,8 @@ runtime_cache=${CORVANE_RUNTIME_CACHE:-/var/cache/corvane}
 runtime_hash() {
   local f
   {
-    for f in "$runtime_src/recipe.sh" "$runtime_src/build-runtime.sh" "$runtime_src/../private-apt.sh"; do
+    for f in "$runtime_src/recipe.sh" "$runtime_src/build-runtime.sh" "$runtime_src/../private-apt.sh" \
+             "$runtime_src/../once-per-machine.sh"; do
       echo "${f##*/}"; cat "$f"
     done
     dpkg-query -W -f='${Package} ${Version}\n' $runtime_compiler_packages 2>/dev/null
