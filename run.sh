@@ -18,7 +18,8 @@ else preset=mingw64 arch=win64
 fi
 build=${CORVANE_BUILD_DIR:-build/$preset}
 echo "run.sh: building $build"
-cmake --preset "$preset" -B "$build" >/dev/null && cmake --build "$build" --target corvane || exit 1
+{ cmake --preset "$preset" -B "$build" >/dev/null 2>&1 || cmake --preset "$preset" -B "$build" --fresh >/dev/null; } &&
+  cmake --build "$build" --target corvane || exit 1
 
 export WINEPREFIX=${CORVANE_PREFIX:-$PWD/build/wine-$arch} WINEARCH=$arch
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="

@@ -49,7 +49,9 @@ build() {
   local preset
   for preset in mingw32 mingw64; do
     echo "== build $preset"
-    cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset" ||
+    # A folder configured for a runtime that a new one replaced starts afresh.
+    { cmake --preset "$preset" >/dev/null 2>&1 || cmake --preset "$preset" --fresh >/dev/null; } &&
+      cmake --build --preset "$preset" ||
       { echo "test.sh: build of $preset failed" >&2; return 1; }
   done
   for preset in mingw32 mingw64; do

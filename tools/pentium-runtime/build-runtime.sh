@@ -133,8 +133,26 @@ for lib in mingw32 mingwex moldname msvcrt kernel32; do
 done
 [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "symbols of Debian's libraries are missing"; }
 
-# Both -B are needed: without the first the driver takes Debian's libgcc
-# silently, without the second Debian's C run-time.
+# The compilers a build uses: Debian's drivers for the Pentium, pointed at
+# this runtime. Both -B are needed: without the first the driver takes
+# Debian's libgcc silently, without the second Debian's C run-time. A build
+# names them by this folder, so a new runtime is a new compiler to CMake,
+# which then configures afresh rather than keep flags naming a runtime gone.
+step="writing the compiler drivers"
+mkdir -p "$runtime/bin" || fail "disk full?"
+cxx_headers="-nostdinc++ -isystem $dir/gcc/include/c++ -isystem $dir/gcc/include/c++/$target"
+cxx_headers="$cxx_headers -isystem $dir/gcc/include/c++/backward"
+for tool in gcc g++; do
+  extra=
+  [ $tool = g++ ] && extra=$cxx_headers
+  printf '#!/bin/sh
+# %s-%s-win32 for the Pentium, with the runtime of this folder.
+exec %s -march=%s -B%s/gcc/ -B%s/crt/ %s "$@"
+' \
+    "$target" "$tool" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$dir" "$dir" "$extra" \
+    >"$runtime/bin/$target-$tool" && chmod +x "$runtime/bin/$target-$tool" || fail "disk full?"
+done
+
 step="linking a program with nothing of Debian's runtime"
 cat >"$work/probe.cpp" <<'EOF'
 #include <stdexcept>
@@ -142,16 +160,17 @@ cat >"$work/probe.cpp" <<'EOF'
 int main(int argc, char**) { try { throw std::runtime_error(std::string(argc, 'x')); }
                              catch (const std::exception& e) { return e.what()[0] != 'x'; } }
 EOF
-run "$gxx" $runtime_cflags -B"$runtime/gcc/" -B"$runtime/crt/" -nostdinc++ \
-  -isystem "$runtime/gcc/include/c++" -isystem "$runtime/gcc/include/c++/$target" -static \
-  "$work/probe.cpp" -o "$work/probe.exe" -Wl,-Map,"$work/probe.map" || fail
+# The drivers name the runtime's final folder; until the rename it is here.
+sed "s|$dir/|$runtime/|g" "$runtime/bin/$target-g++" >"$work/probe-g++" && chmod +x "$work/probe-g++" || fail
+run "$work/probe-g++" -O2 -static "$work/probe.cpp" -o "$work/probe.exe" -Wl,-Map,"$work/probe.map" || fail
 taken=$(grep -oE "(/usr/lib/gcc/$target|/usr/$target/lib)/[^ ()]+" "$work/probe.map" | sort -u)
 [ -z "$taken" ] || { echo "$taken" >>"$log"; fail "the program still took parts of Debian's runtime"; }
 
 step="putting the runtime in place"
 {
   echo "The Pentium runtime: mingw-w64-crt $crt_version, libgcc and libstdc++ of GCC $gcc_version,"
-  echo "built for -march=$runtime_arch by $runtime_gcc_package $gcc_package_version."
+  echo "built for -march=$runtime_arch by $runtime_gcc_package $gcc_package_version.
+bin/ holds the compiler drivers that use it."
 } >"$runtime/README" && mv "$runtime" "$dir" || fail "disk full?"
 
 # Runtimes of other recipes or compilers are of no further use.
