@@ -107,23 +107,6 @@ private:
         return wanted;
     }
 
-    // Runs action with the record lock held; a failure is shown only once
-    // the lock is let go, so that no other start waits on a box.
-    template <class Action>
-    bool UnderLock(const char* situation, Action&& action)
-    {
-        std::exception_ptr failure;
-        try {
-            m_ownership->Lock();
-            action();
-        } catch (...) {
-            failure = std::current_exception();
-        }
-        m_ownership->ReleaseLock();
-        ReportFailure(nullptr, situation, failure, m_quiet);
-        return !failure;
-    }
-
     void ShowNotStarted(const std::string& program, DWORD error) const
     {
         if (!m_quiet)
@@ -141,7 +124,7 @@ private:
 
         ValueStates before;
         bool recorded = false;
-        bool written = UnderLock(kRunWriteFailure, [&] {
+        bool written = UnderLock(*m_ownership, kRunWriteFailure, m_quiet, [&] {
             CRegistryKey key = OpenDriverKey();
             before = CaptureValueStates(key, wanted);
             // Before the record is written: one written in part must be put
@@ -154,7 +137,7 @@ private:
             // A second, checked put-back decides whether the record may go;
             // its failure leaves the record for the next start.
             if (recorded)
-                UnderLock(kPutBackFailure, [&] { PutBackAndForget(before); });
+                UnderLock(*m_ownership, kPutBackFailure, m_quiet, [&] { PutBackAndForget(before); });
             return COMMAND_EXIT_REGISTRY_FAILURE;
         }
 
@@ -164,7 +147,7 @@ private:
 
         // The claim goes with the record, under the lock: a start that comes
         // next finds neither, never a claim without a record.
-        bool putBack = UnderLock(kPutBackFailure, [&] {
+        bool putBack = UnderLock(*m_ownership, kPutBackFailure, m_quiet, [&] {
             PutBackAndForget(before);
             m_ownership->ReleaseRun();
         });

@@ -75,23 +75,6 @@ bool AskToDiscard(const DamagedRestoreRecord& damage) noexcept
     return MessageBoxA(nullptr, text, "Corvane", MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) == IDYES;
 }
 
-// Runs action with the record lock held; the lock goes before anything is
-// shown, so that no other start waits on a box.
-template <class Action>
-bool UnderLock(RecordOwnership& ownership, const char* situation, bool quiet, Action&& action) noexcept
-{
-    std::exception_ptr failure;
-    try {
-        ownership.Lock();
-        action();
-    } catch (...) {
-        failure = std::current_exception();
-    }
-    ownership.ReleaseLock();
-    ReportFailure(nullptr, situation, failure, quiet);
-    return !failure;
-}
-
 }  // namespace
 
 void PutBackAndForget(const ValueStates& before)

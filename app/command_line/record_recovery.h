@@ -1,10 +1,12 @@
 #pragma once
 // Putting back what a /run changed: after its program, after a failed start,
 // and at any later start when the Corvane that ran it died first.
+#include <exception>
 #include <optional>
 #include <string>
 
 #include "app/command_line/record_ownership.h"
+#include "app/reports/registry_error_report.h"
 #include "app/options/value_states.h"
 
 // The situation of the error box when a left record cannot be put back.
@@ -36,6 +38,24 @@ enum class SettleResult {
     RUN_WAITING,  // another Corvane's /run still waits: its record is left to it
     REFUSED,      // a failure was reported, or a damaged record was kept
 };
+
+// Runs action with the record lock held, then lets the lock go and shows the
+// error box for what action threw (nothing when quiet): no other start then
+// waits on a box. True when action did not throw.
+template <class Action>
+bool UnderLock(RecordOwnership& ownership, const char* situation, bool quiet, Action&& action) noexcept
+{
+    std::exception_ptr failure;
+    try {
+        ownership.Lock();
+        action();
+    } catch (...) {
+        failure = std::current_exception();
+    }
+    ownership.ReleaseLock();
+    ReportFailure(nullptr, situation, failure, quiet);
+    return !failure;
+}
 
 // What every start does first: takes the record lock into ownership, puts
 // back a record left by a dead Corvane unless a /run still waits for its

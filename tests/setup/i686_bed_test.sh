@@ -1,7 +1,8 @@
 #!/bin/bash
 # The i686 test bed's bookkeeping, without building one: its name follows its
 # recipe, only a part finished by its final rename is ever used, and a bed
-# that cannot be built says why in one line. apt-get and df are stand-ins.
+# that cannot be built says why in one line. apt-get and df are stand-ins
+# (offline_stand_ins.sh).
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/corvane-bed-test.XXXXXX)
@@ -28,18 +29,8 @@ echo "# a comment" >>"$work/bed/guest/pid1"
 cp "$repo/tools/i686-bed/guest/pid1" "$work/bed/guest/pid1"
 
 bed=$CORVANE_BED_CACHE/i686-bed-$(hash_of_copy)
-cat >"$work/bin/apt-get" <<'STUB'
-#!/bin/bash
-echo "apt-get $*" >>"$CORVANE_BED_CACHE/calls"
-[ "$1" = indextargets ] && { echo "bookworm http://mirror.invalid/debian"; echo "bookworm-updates http://mirror.invalid/debian"; exit 0; }
-echo "E: Could not resolve 'mirror.invalid'"; exit 100
-STUB
-cat >"$work/bin/df" <<'STUB'
-#!/bin/bash
-echo "Filesystem 1024-blocks Used Available Capacity Mounted on"
-echo "/dev/x 100000000 1 ${FREE_KB:-90000000} 1% /"
-STUB
-chmod +x "$work/bin/"*
+. "$repo/tests/setup/offline_stand_ins.sh"
+offline_stand_ins "$work/bin" "$CORVANE_BED_CACHE/calls"
 build() {  # mode
   PATH="$work/bin:$PATH" "$work/bed/build-bed.sh" "$1" >"$work/out" 2>"$work/err"
   status=$?

@@ -2,7 +2,7 @@
 # The Pentium runtime's bookkeeping, without building one: its name follows
 # its recipe and the installed compiler, a half-built one is never used, and a
 # runtime that cannot be built says why in one line. apt-get, dpkg-query and
-# df are stand-ins.
+# df are stand-ins (offline_stand_ins.sh).
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
 work=$(mktemp -d /tmp/corvane-runtime-test.XXXXXX)
@@ -20,18 +20,9 @@ case "$*" in
   *) echo -n "${COMPILER_VERSION:-12.2.0-14+25.2}" ;;
 esac
 STUB
-cat >"$work/bin/apt-get" <<'STUB'
-#!/bin/bash
-echo "apt-get $*" >>"$CORVANE_RUNTIME_CACHE/calls"
-[ "$1" = indextargets ] && { echo "bookworm http://mirror.invalid/debian"; exit 0; }
-echo "E: Could not resolve 'mirror.invalid'"; exit 100
-STUB
-cat >"$work/bin/df" <<'STUB'
-#!/bin/bash
-echo "Filesystem 1024-blocks Used Available Capacity Mounted on"
-echo "/dev/x 100000000 1 ${FREE_KB:-90000000} 1% /"
-STUB
-chmod +x "$work/bin/"*
+chmod +x "$work/bin/dpkg-query"
+. "$repo/tests/setup/offline_stand_ins.sh"
+offline_stand_ins "$work/bin" "$work/cache/calls"
 export PATH="$work/bin:$PATH"
 name() { bash -c '. "$1/runtime-lib.sh"; runtime_dir' _ "$work/tools/pentium-runtime"; }
 build() {

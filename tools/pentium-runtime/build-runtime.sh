@@ -105,9 +105,15 @@ run "$gcc_src/configure" --target=$target --prefix="$prefix" $runtime_gcc_config
 printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gcc" "$runtime_arch" >gcc/xgcc &&
   printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gxx" "$runtime_arch" >gcc/xg++ &&
   chmod +x gcc/xgcc gcc/xg++ && mkdir -p gcc/include || fail
-# libgcc.mvars is made from GCC's own make variables; its rule asks for
-# specs, which would override the driver's built-in ones if left in gcc/.
-touch gcc/specs && run make -C gcc -o xgcc -o specs libgcc.mvars && rm gcc/specs || fail
+# libgcc.mvars holds four of GCC's own make variables. Its own rule would
+# first make the compiler that is not built here, so the values are read
+# from GCC's Makefile and written as that rule writes them.
+printf '%s\n' 'corvane-mvars:' \
+  "	@echo GCC_CFLAGS = '\$(GCC_CFLAGS)'" \
+  "	@echo INHIBIT_LIBC_CFLAGS = '\$(INHIBIT_LIBC_CFLAGS)'" \
+  "	@echo TARGET_SYSTEM_ROOT = '\$(TARGET_SYSTEM_ROOT)'" \
+  "	@echo 'NO_PIE_CFLAGS = '" >"$work/mvars.mk" &&
+  make -s -C gcc -f Makefile -f "$work/mvars.mk" corvane-mvars >gcc/libgcc.mvars 2>>"$log" || fail
 
 step="building libgcc and libstdc++"
 run env $runtime_libstdcxx_cache make -j"$jobs" -o all-gcc all-target-libgcc all-target-libstdc++-v3 &&
