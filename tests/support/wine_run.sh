@@ -2,6 +2,13 @@
 # CTest's wrapper: runs one Windows test program in the run's Wine prefix.
 #   tests/support/wine_run.sh win32|win64 PROGRAM.exe [ARGS...]
 # Outside a prepared environment it prepares one for this program alone.
+#
+# A GoogleTest program that is still there a minute (CORVANE_EXIT_LIMIT
+# seconds, scaled as waits are) after its last test line has hung on its way
+# out: what it and the machine are doing goes into its output
+# (tests/support/hang_evidence.sh), it is ended, and the test fails. So is
+# one still there near CTest's own timeout (CORVANE_TEST_TIMEOUT, which the
+# test's registration sets), which would end it without a word.
 set -u
 arch=$1; shift
 here=$(cd "$(dirname "$0")" && pwd)
@@ -14,4 +21,54 @@ if [ "$arch" = win32 ] && blocker=$(i686_blocker) && [ -n "$blocker" ]; then
   exit 1
 fi
 export WINELOADER=$(wine_loader "$arch")
-exec "$WINELOADER" "$@"
+
+started=$SECONDS
+scale=${CORVANE_WAIT_SCALE:-1}
+exit_limit=$((${CORVANE_EXIT_LIMIT:-60} * scale))
+deadline=
+[ -n "${CORVANE_TEST_TIMEOUT:-}" ] && deadline=$((started + CORVANE_TEST_TIMEOUT - 30))
+
+fifo=$(mktemp -u /tmp/corvane-run.XXXXXX)
+mkfifo "$fifo" || exit 1
+"$WINELOADER" "$@" >"$fifo" &
+program=$!
+exec 6<"$fifo"
+rm -f "$fifo"
+
+# GoogleTest's last lines: "[==========] N tests from M test suites ran.",
+# then the summary of what passed and failed.
+last_test_line_at=
+hung=
+while :; do
+  IFS= read -r -t 5 line <&6
+  status=$?
+  if [ $status -eq 0 ]; then
+    printf '%s\n' "$line"
+    case $line in "[==========] "*" ran."*) last_test_line_at=$SECONDS ;; esac
+    continue
+  fi
+  printf '%s' "$line"            # a line cut short by the timeout, or the last one
+  [ $status -gt 128 ] || break   # the end of the output
+  kill -0 "$program" 2>/dev/null || break
+  if [ -n "$last_test_line_at" ] && [ $((SECONDS - last_test_line_at)) -ge "$exit_limit" ]; then
+    hung="$((SECONDS - last_test_line_at)) s after its last test line"
+  elif [ -n "$deadline" ] && [ "$SECONDS" -ge "$deadline" ]; then
+    hung="$((SECONDS - started)) s after it started, near the test's timeout"
+  fi
+  if [ -n "$hung" ]; then
+    echo
+    echo "wine_run: $(basename "$1") is still there $hung; what it is doing:"
+    "$here/hang_evidence.sh" "$program" "$WINELOADER" "$(basename "$1")" "$((20 * scale))"
+    kill -KILL "$program" 2>/dev/null
+    break
+  fi
+done
+# Output a process it started still holds open is not waited for.
+exec 6<&-
+wait "$program"
+status=$?
+if [ -n "$hung" ]; then
+  echo "wine_run: $(basename "$1") was ended: it did not end by itself"
+  exit 1
+fi
+exit $status

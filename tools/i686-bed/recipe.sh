@@ -11,8 +11,9 @@ bed_suites="$bed_release $bed_release-updates"
 # Installed with what they recommend, as the host's own apt would install
 # them: Wine looks for several X11 and Mesa libraries at run time.
 bed_wine_packages="wine wine32 libgl1-mesa-dri libglx-mesa0 libgl1"
-# Only what the harness calls: the X server and CTest.
-bed_tool_packages="xvfb xauth cmake"
+# Only what the harness calls: the X server, CTest, and gdb for the
+# backtraces of a test program that hangs (tests/support/hang_evidence.sh).
+bed_tool_packages="xvfb xauth cmake gdb"
 
 bed_kernel_package=linux-image-amd64
 # Drivers the guest needs before its root is mounted: the virtio disk, ext4
