@@ -10,6 +10,11 @@ namespace Quarnell {
 namespace {
 const char kDeleteWhere[] = "CRegistryKey::DeleteKey()";
 const char kLinkWhere[] = "CRegistryKey::DeleteKey() - registry link";
+// All a deletion does with a key it walks: reads its information and lists
+// its subkeys. The deletion itself opens the key for DELETE alone, so a user
+// who may delete a key but not change its security (a Power User under
+// HKEY_LOCAL_MACHINE\SOFTWARE) may delete it.
+const REGSAM kWalkAccess = KEY_QUERY_VALUE | KEY_ENUMERATE_SUB_KEYS;
 
 // A registry link, opened as itself rather than followed, holds the path of
 // the key it stands for in its REG_LINK value "SymbolicLinkValue". A system
@@ -43,7 +48,7 @@ void RefuseLinksInTree(HKEY hParent, LPCSTR subKey)
 {
     RefuseLink(hParent, subKey);
     HKEY hKey = nullptr;
-    if (RegOpenKeyExA(hParent, subKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+    if (RegOpenKeyExA(hParent, subKey, 0, kWalkAccess, &hKey) != ERROR_SUCCESS)
         return;
     CRegistryKey key(hKey);
     for (CRegistryKey::SubkeyIterator it = key.BeginSubkeyIteration(); it != key.EndSubkeyIteration(); ++it)
@@ -55,7 +60,7 @@ void DeleteTree(const CRegistryKey& parent, LPCSTR subKey)
     {
         // Checked again on the way down, for a link made since the check.
         RefuseLink(parent, subKey);
-        CRegistryKey key = parent.OpenKey(subKey, KEY_ALL_ACCESS);
+        CRegistryKey key = parent.OpenKey(subKey, kWalkAccess);
         // Every deletion shifts the indices, so the walk restarts at the first
         // subkey each time.
         for (CRegistryKey::SubkeyIterator it = key.BeginSubkeyIteration(); it != key.EndSubkeyIteration();
@@ -70,7 +75,7 @@ void CRegistryKey::DeleteKey(LPCSTR subKey) const
 {
     RefuseLink(*this, subKey);
     {
-        CRegistryKey key = OpenKey(subKey, KEY_ALL_ACCESS);
+        CRegistryKey key = OpenKey(subKey, kWalkAccess);
         if (key.BeginSubkeyIteration() != key.EndSubkeyIteration())
             throw Exception(kDeleteWhere, ERROR_ACCESS_DENIED);
         // Closed here, before the deletion.

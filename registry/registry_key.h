@@ -167,6 +167,9 @@ public:
         DWORD GetType() const { return m_type; }
         /// The length of the data in bytes.
         DWORD GetLength() const { return m_length; }
+        /// The data exactly as stored, whatever the type: GetLength() bytes,
+        /// owned by this value (may be null when there are none).
+        const BYTE* GetData() const { return m_data.get(); }
 
     private:
         friend class CRegistryKey;
@@ -354,7 +357,10 @@ public:
     /// Never raises.
     bool SubkeyExists(LPCSTR subKey, REGSAM samDesired = KEY_ALL_ACCESS) const;
     /// Deletes a subkey that has no subkeys of its own; one that has, or a
-    /// registry link, is refused with ERROR_ACCESS_DENIED.
+    /// registry link, is refused with ERROR_ACCESS_DENIED. Both deletions
+    /// need only the rights they use: KEY_QUERY_VALUE and
+    /// KEY_ENUMERATE_SUB_KEYS on each key they look into, and DELETE on each
+    /// key they delete.
     void DeleteKey(LPCSTR subKey) const;
     /// Deletes a subkey and everything below it. A tree holding a registry
     /// link is refused before anything is deleted, with

@@ -200,15 +200,26 @@ TEST(RegistryMaintenance, DeleteKeyAndSubkeysRemovesADeepWideTreeOnly)
                                     "CRegistryKey::CRegistryKey(HKEY hKey ...)", ERROR_FILE_NOT_FOUND));
 }
 
-TEST(RegistryMaintenance, DeleteKeyAndSubkeysStopsAtAKeyItMayNotOpen)
+TEST(RegistryMaintenance, DeleteKeyAndSubkeysAsksOnlyForWhatItUsesAndStopsAtAKeyItMayNotList)
 {
     ScratchKey scratch;
+    // A tree that refuses only what changing security and links takes, as
+    // HKEY_LOCAL_MACHINE\SOFTWARE refuses a Power User: it is deleted.
+    DenyingDescriptor powerUser(WRITE_DAC | WRITE_OWNER | KEY_CREATE_LINK);
+    for (const char* path : {"granted", "granted\\a", "granted\\a\\b"}) {
+        HKEY hKey = scratch.CreateSubkey(path);
+        EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(hKey, DACL_SECURITY_INFORMATION, &powerUser.descriptor));
+        RegCloseKey(hKey);
+    }
+    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
+    key.DeleteKeyAndSubkeys("granted");
+    EXPECT_FALSE(scratch.HasSubkey("granted"));
+
     RegCloseKey(scratch.CreateSubkey("tree\\a"));
     HKEY locked = scratch.CreateSubkey("tree\\z");
     RegCloseKey(scratch.CreateSubkey("tree\\z\\inner"));
-    DenyingDescriptor deny(KEY_CREATE_LINK);
+    DenyingDescriptor deny(KEY_ENUMERATE_SUB_KEYS);
     ASSERT_EQ(ERROR_SUCCESS, RegSetKeySecurity(locked, DACL_SECURITY_INFORMATION, &deny.descriptor));
-    CRegistryKey key(OpenScratchCopy(scratch.Handle()));
 
     EXPECT_TRUE(RaisesRegistryError([&] { key.DeleteKeyAndSubkeys("tree"); },
                                     "CRegistryKey::CRegistryKey(HKEY hKey ...)", ERROR_ACCESS_DENIED));
