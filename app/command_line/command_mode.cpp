@@ -5,6 +5,7 @@
 #include <exception>
 #include <optional>
 #include <string>
+#include <utility>
 
 #include "app/command_line/command_line.h"
 #include "app/reports/detection_report.h"
@@ -55,7 +56,7 @@ public:
                 nullptr, kWriteFailure, [&] { StoreValueStates(OpenDriverKey(), wanted); }, m_quiet);
             return written ? COMMAND_EXIT_DONE : COMMAND_EXIT_REGISTRY_FAILURE;
         }
-        return RunProgram(wanted);
+        return RunProgram(std::move(wanted));
     }
 
 private:
@@ -113,7 +114,7 @@ private:
             ShowFailure(nullptr, kNotStarted, program.c_str(), Quarnell::FormatErrorMessage(error));
     }
 
-    int RunProgram(const ValueStates& wanted)
+    int RunProgram(ValueStates wanted)
     {
         std::string fullPath;
         DWORD error = ERROR_SUCCESS;
@@ -122,22 +123,27 @@ private:
             return COMMAND_EXIT_NOT_STARTED;
         }
 
-        ValueStates before;
+        // The record holds what is to be written beside what was there, so
+        // that the put-back leaves a value that was changed meanwhile.
+        RestoreRecord record;
+        record.written = std::move(wanted);
         bool recorded = false;
         bool written = UnderLock(*m_ownership, kRunWriteFailure, m_quiet, [&] {
             CRegistryKey key = OpenDriverKey();
-            before = CaptureValueStates(key, wanted);
+            record.before = CaptureValueStates(key, *record.written);
             // Before the record is written: one written in part must be put
             // back and removed as well.
             recorded = true;
-            SaveRestoreRecord(before);
-            StoreValueStates(key, wanted, before);
+            SaveRestoreRecord(record.before, *record.written);
+            StoreValueStates(key, *record.written, record.before);
         });
         if (!written) {
             // A second, checked put-back decides whether the record may go;
             // its failure leaves the record for the next start.
-            if (recorded)
-                UnderLock(*m_ownership, kPutBackFailure, m_quiet, [&] { PutBackAndForget(before); });
+            if (recorded) {
+                UnderLock(*m_ownership, kPutBackFailure, m_quiet,
+                          [&] { PutBackAndForget(RecordPlace::MACHINE, record); });
+            }
             return COMMAND_EXIT_REGISTRY_FAILURE;
         }
 
@@ -146,9 +152,11 @@ private:
         bool ended = program.process && WaitForProgramExit(program, exitCode);
 
         // The claim goes with the record, under the lock: a start that comes
-        // next finds neither, never a claim without a record.
+        // next finds neither, never a claim without a record. A value changed
+        // meanwhile (another user's Corvane, the driver's control panel)
+        // keeps that later choice.
         bool putBack = UnderLock(*m_ownership, kPutBackFailure, m_quiet, [&] {
-            PutBackAndForget(before);
+            PutBackAndForget(RecordPlace::MACHINE, record);
             m_ownership->ReleaseRun();
         });
         if (!putBack)

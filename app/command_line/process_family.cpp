@@ -2,6 +2,9 @@
 
 #include <tlhelp32.h>
 
+#include <algorithm>
+#include <utility>
+
 namespace {
 
 using GetProcessTimesFunction = BOOL(WINAPI*)(HANDLE, LPFILETIME, LPFILETIME, LPFILETIME, LPFILETIME);
@@ -24,9 +27,44 @@ bool HasEnded(HANDLE process)
     return WaitForSingleObject(process, 0) != WAIT_TIMEOUT;
 }
 
+// Calls each(id, parentId) for every process the system lists; false when
+// it gives no list.
+template <class Each>
+bool ForEachListedProcess(Each&& each)
+{
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return false;
+    OwnedHandle owner(snapshot);
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof entry;
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
+        each(entry.th32ProcessID, entry.th32ParentProcessID);
+    return true;
+}
+
+bool Contains(const std::vector<DWORD>& ids, DWORD id)
+{
+    return std::find(ids.begin(), ids.end(), id) != ids.end();
+}
+
 }  // namespace
 
-ProcessFamily::ProcessFamily(HANDLE program, DWORD programId)
+std::vector<DWORD> ProcessesListedBeforeStart() noexcept
+{
+    std::vector<DWORD> listed;
+    if (CreationTime(GetCurrentProcess()) != 0)
+        return listed;
+    try {
+        ForEachListedProcess([&](DWORD id, DWORD) { listed.push_back(id); });
+    } catch (...) {
+        listed.clear();
+    }
+    return listed;
+}
+
+ProcessFamily::ProcessFamily(HANDLE program, DWORD programId, std::vector<DWORD> strangers)
+    : m_strangers(std::move(strangers))
 {
     m_members.push_back(Member{programId, 0, program, CreationTime(program), false});
 }
@@ -42,15 +80,15 @@ ProcessFamily::Member* ProcessFamily::Find(DWORD id)
 
 bool ProcessFamily::LookAtProcessList()
 {
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE)
-        return false;
-    OwnedHandle owner(snapshot);
     m_listed.clear();
-    PROCESSENTRY32 entry{};
-    entry.dwSize = sizeof entry;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry))
-        m_listed.push_back(Entry{entry.th32ProcessID, entry.th32ParentProcessID});
+    if (!ForEachListedProcess([&](DWORD id, DWORD parentId) { m_listed.push_back(Entry{id, parentId}); }))
+        return false;
+    m_strangers.erase(std::remove_if(m_strangers.begin(), m_strangers.end(),
+                                     [&](DWORD id) {
+                                         return std::none_of(m_listed.begin(), m_listed.end(),
+                                                             [&](const Entry& listed) { return listed.id == id; });
+                                     }),
+                      m_strangers.end());
 
     for (const Entry& listed : m_listed) {
         // A member listed under another parent is a stranger that was given
@@ -66,7 +104,7 @@ bool ProcessFamily::LookAtProcessList()
         grew = false;
         for (const Entry& listed : m_listed) {
             const Member* parent = Find(listed.parentId);
-            if (!parent || listed.id == 0 || Find(listed.id))
+            if (!parent || listed.id == 0 || Find(listed.id) || Contains(m_strangers, listed.id))
                 continue;
             const ULONGLONG parentCreated = parent->created;
             HANDLE process = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION, FALSE, listed.id);

@@ -8,10 +8,18 @@
 
 #include "app/command_line/owned_handle.h"
 
+// The ids of the processes the system lists now, where it cannot tell when
+// a process started: Windows 95, 98 and ME reuse ids and give no start
+// times, so a process listed before a program starts could otherwise pass
+// for its child once the program gets the id of its dead parent. Empty where
+// start times tell. Never raises; empty when there is no memory for it.
+std::vector<DWORD> ProcessesListedBeforeStart() noexcept;
+
 class ProcessFamily {
 public:
     // program: a handle with SYNCHRONIZE access, which stays the caller's.
-    ProcessFamily(HANDLE program, DWORD programId);
+    // strangers: processes never to be adopted (ProcessesListedBeforeStart).
+    ProcessFamily(HANDLE program, DWORD programId, std::vector<DWORD> strangers = {});
     ProcessFamily(const ProcessFamily&) = delete;
     ProcessFamily& operator=(const ProcessFamily&) = delete;
 
@@ -44,6 +52,9 @@ private:
 
     std::vector<Member> m_members;
     std::vector<Entry> m_listed;  // the last process list
+    // Listed before the program started; one that is no longer listed has
+    // ended, and its id may be given to one of the family.
+    std::vector<DWORD> m_strangers;
     // Held open: on Windows NT a process's id is not reused while a handle
     // to it is open, so no member's id can come to stand for a stranger.
     std::vector<OwnedHandle> m_handles;

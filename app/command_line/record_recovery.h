@@ -6,32 +6,40 @@
 #include <string>
 
 #include "app/command_line/record_ownership.h"
-#include "app/reports/registry_error_report.h"
+#include "app/command_line/restore_record.h"
 #include "app/options/value_states.h"
+#include "app/reports/registry_error_report.h"
 
 // The situation of the error box when a left record cannot be put back.
 extern const char LEFT_RECORD_FAILURE[];
 
-// Stores before into the DDHAL key all or nothing, flushes the key to the
-// disk, then removes the record; raises on failure, leaving the record for
-// the next start.
-void PutBackAndForget(const ValueStates& before);
+// What putting back a record did, each list of value names joined by ", ".
+struct PutBackOutcome {
+    std::string putBack;      // the values that are as they were before the /run again
+    std::string keptChanged;  // changed since the /run wrote them: left as they are now
+};
 
-// What became of a record that a dead Corvane left.
+// Stores into the DDHAL key, all or nothing, what record holds for each value
+// that still holds exactly what the /run wrote (each value, for a record of
+// an earlier build, which does not say), flushes the key to the disk, then
+// removes the record at place; raises on failure, leaving the record for the
+// next start.
+PutBackOutcome PutBackAndForget(RecordPlace place, const RestoreRecord& record);
+
+// What became of the records that a dead Corvane left.
 struct LeftRecordOutcome {
-    // The names of the values put back, joined by ", ": empty when there was
-    // no record or nothing in it.
-    std::string putBack;
+    PutBackOutcome values;
     // The DDHAL key is gone (the driver was removed): nothing was put back,
-    // and the record was removed.
+    // and the records were removed.
     bool driverGone = false;
 };
 
-// With the record lock and the run claim held: puts back what a record left
-// by a dead Corvane holds and removes it. Raises DamagedRestoreRecord for a
-// record that cannot be put back as it stands, and the registry's failures;
-// either way the record stays as it was.
-LeftRecordOutcome PutBackLeftRecord();
+// With the record lock and the run claim held: puts back what each record
+// left by a dead Corvane holds, the machine's first, and removes it; adds
+// what it did to outcome. Raises DamagedRestoreRecord for a record that
+// cannot be put back as it stands, and the registry's failures; either way
+// that record stays as it was.
+void PutBackLeftRecords(LeftRecordOutcome& outcome);
 
 enum class SettleResult {
     SETTLED,      // no record left, or it was put back, put aside or discarded
@@ -58,14 +66,14 @@ bool UnderLock(RecordOwnership& ownership, const char* situation, bool quiet, Ac
 }
 
 // What every start does first: takes the record lock into ownership, puts
-// back a record left by a dead Corvane unless a /run still waits for its
-// program, and says what became of it (nothing when quiet). A damaged record
-// is shown in a box that asks whether to discard it; quiet keeps it. The
-// lock is let go before any box; the run claim stays with ownership only
+// back the records left by a dead Corvane unless a /run still waits for its
+// program, and says what became of them (nothing when quiet). A damaged
+// record is shown in a box that asks whether to discard it; quiet keeps it.
+// The lock is let go before any box; the run claim stays with ownership only
 // when keepClaim and the result is SETTLED.
 SettleResult SettleLeftRecord(std::optional<RecordOwnership>& ownership, bool keepClaim, bool quiet) noexcept;
 
 // Every start that runs no program: SettleLeftRecord when a record is there.
-// Costs one registry look when there is none. False when the start must not
+// Costs a registry look per place when there is none. False when the start must not
 // go on: a failure was reported, or a damaged record was kept.
 bool PutBackLeftValuesAtStart(bool quiet);

@@ -4,18 +4,25 @@
 
 using Quarnell::CRegistryKey;
 
-const char RESTORE_RECORD_PATH[] = "Software\\Corvane\\Restore";
-
 namespace {
 
-const char kCorvaneKey[] = "Corvane";
-const char kRecordKey[] = "Corvane\\Restore";  // under Software
+const char kCorvaneKey[] = "Corvane";          // under SOFTWARE (Software for the user)
+const char kRecordKey[] = "Corvane\\Restore";  // the same
 const char kAbsentKey[] = "Absent";            // under the record
-const char kDamagedWhere[] = "The restore record HKEY_CURRENT_USER\\Software\\Corvane\\Restore";
+const char kWrittenKey[] = "Written";          // under the record
+const char kDamagedWhere[] = "The restore record";
 
-CRegistryKey OpenSoftware()
+// The record is made and changed only with the rights that takes, as the
+// DDHAL key is: whoever may change the options may change their record.
+const REGSAM kRecordWriteAccess = KEY_SET_VALUE | KEY_CREATE_SUB_KEY;
+
+// The key the record lives under: the machine's SOFTWARE, or the user's
+// Software of an earlier build. Opening a subkey, and deleting one, needs no
+// right on it beyond what reading takes.
+CRegistryKey OpenSoftware(RecordPlace place, REGSAM access)
 {
-    return CRegistryKey(HKEY_CURRENT_USER, "Software", KEY_ALL_ACCESS, nullptr);
+    return place == RecordPlace::MACHINE ? CRegistryKey(HKEY_LOCAL_MACHINE, "SOFTWARE", access, nullptr)
+                                         : CRegistryKey(HKEY_CURRENT_USER, "Software", access, nullptr);
 }
 
 bool IsMissing(const CRegistryKey::Exception& failure)
@@ -38,7 +45,7 @@ std::optional<CRegistryKey::Value> QueryIfPresent(const CRegistryKey& key, const
 std::optional<CRegistryKey> OpenIfPresent(const CRegistryKey& parent, const char* subKey)
 {
     try {
-        return parent.OpenKey(subKey, KEY_ALL_ACCESS);
+        return parent.OpenKey(subKey, KEY_READ);
     } catch (const CRegistryKey::Exception& failure) {
         if (!IsMissing(failure))
             throw;
@@ -52,63 +59,98 @@ bool IsEmpty(const CRegistryKey& key)
            key.BeginValueIteration() == key.EndValueIteration();
 }
 
+// Copies into the key the states that hold a value, under their own names:
+// they were read, or are to be written, under them.
+void CopyContents(const CRegistryKey& key, const ValueStates& states)
+{
+    for (const ValueState& state : states) {
+        if (state.content)
+            key.SetValue(*state.content);
+    }
+}
+
+// Names each state that holds no value by an empty value in the record's
+// subkey Absent, made when the first is named.
+void NameAbsent(const CRegistryKey& record, const ValueStates& states)
+{
+    // Windows 98 is not known to take a null data pointer, even for no data.
+    static const BYTE kNoData = 0;
+    std::optional<CRegistryKey> absent;
+    for (const ValueState& state : states) {
+        if (state.content)
+            continue;
+        if (!absent)
+            absent = record.CreateOrOpenKey(kAbsentKey, nullptr, nullptr, REG_OPTION_NON_VOLATILE,
+                                            kRecordWriteAccess);
+        absent->SetValue(state.name, &kNoData, 0);
+    }
+}
+
 }  // namespace
 
-DamagedRestoreRecord::DamagedRestoreRecord(const char* valueName)
-    : CRegistryKey::Exception(kDamagedWhere, ERROR_INVALID_DATA), m_valueName(valueName)
+const char* RecordKeyName(RecordPlace place)
+{
+    return place == RecordPlace::MACHINE ? "HKEY_LOCAL_MACHINE\\SOFTWARE\\Corvane\\Restore"
+                                         : "HKEY_CURRENT_USER\\Software\\Corvane\\Restore";
+}
+
+DamagedRestoreRecord::DamagedRestoreRecord(RecordPlace place, const char* valueName)
+    : CRegistryKey::Exception(kDamagedWhere, ERROR_INVALID_DATA), m_place(place), m_valueName(valueName)
 {
 }
 
-bool RestoreRecordExists()
+bool RestoreRecordExists(RecordPlace place)
 {
     try {
-        return CRegistryKey(HKEY_CURRENT_USER, "Software", KEY_READ, nullptr)
-            .SubkeyExists(kRecordKey, KEY_READ);
+        return OpenSoftware(place, KEY_READ).SubkeyExists(kRecordKey, KEY_READ);
     } catch (...) {
         return false;
     }
 }
 
-void SaveRestoreRecord(const ValueStates& before)
+void SaveRestoreRecord(const ValueStates& before, const ValueStates& written)
 {
-    CRegistryKey record = OpenSoftware().CreateOrOpenKey(kRecordKey);
-    std::optional<CRegistryKey> absent;
-    for (const ValueState& state : before) {
-        if (state.content) {
-            // The copy carries the option's name: it was read under it.
-            record.SetValue(*state.content);
-            continue;
-        }
-        if (!absent)
-            absent = record.CreateOrOpenKey(kAbsentKey);
-        absent->SetValue(state.name, static_cast<const BYTE*>(nullptr), 0);
-    }
-    // One flush writes the whole hive, the subkey Absent with it.
+    CRegistryKey record = OpenSoftware(RecordPlace::MACHINE, KEY_CREATE_SUB_KEY)
+                              .CreateOrOpenKey(kRecordKey, nullptr, nullptr, REG_OPTION_NON_VOLATILE,
+                                               kRecordWriteAccess);
+    // A value the /run deletes has no copy in Written, and none is needed:
+    // what Written does not hold was written as absent.
+    CopyContents(record.CreateOrOpenKey(kWrittenKey, nullptr, nullptr, REG_OPTION_NON_VOLATILE,
+                                        kRecordWriteAccess),
+                 written);
+    CopyContents(record, before);
+    NameAbsent(record, before);
+    // One flush writes the whole hive, the subkeys with it.
     record.FlushKey();
 }
 
-ValueStates LoadRestoreRecord()
+RestoreRecord LoadRestoreRecord(RecordPlace place)
 {
-    CRegistryKey record = OpenSoftware().OpenKey(kRecordKey, KEY_ALL_ACCESS);
+    CRegistryKey record = OpenSoftware(place, KEY_READ).OpenKey(kRecordKey, KEY_READ);
     std::optional<CRegistryKey> absent = OpenIfPresent(record, kAbsentKey);
-    ValueStates states;
+    std::optional<CRegistryKey> written = OpenIfPresent(record, kWrittenKey);
+
+    RestoreRecord loaded;
+    if (written)
+        loaded.written.emplace();
     for (int option = 0; option < DRIVER_OPTION_COUNT; ++option) {
         const char* name = g_driverOptions[option].valueName;
         std::optional<CRegistryKey::Value> copy = QueryIfPresent(record, name);
         bool recordedAbsent = absent && QueryIfPresent(*absent, name);
         if (copy && recordedAbsent)
-            throw DamagedRestoreRecord(name);
-        if (copy)
-            states.push_back(ValueState{name, copy});
-        else if (recordedAbsent)
-            states.push_back(ValueState{name, std::nullopt});
+            throw DamagedRestoreRecord(place, name);
+        if (!copy && !recordedAbsent)
+            continue;
+        loaded.before.push_back(ValueState{name, copy});
+        if (written)
+            loaded.written->push_back(ValueState{name, QueryIfPresent(*written, name)});
     }
-    return states;
+    return loaded;
 }
 
-void RemoveRestoreRecord()
+void RemoveRestoreRecord(RecordPlace place)
 {
-    CRegistryKey software = OpenSoftware();
+    CRegistryKey software = OpenSoftware(place, KEY_READ);
     try {
         software.DeleteKeyAndSubkeys(kRecordKey);
     } catch (const CRegistryKey::Exception& failure) {

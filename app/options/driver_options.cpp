@@ -57,17 +57,21 @@ const char* const kAdapterKeyProbes[] = {
 
 int ReadDriverOptions()
 {
-    CRegistryKey key(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_ALL_ACCESS, nullptr);
+    CRegistryKey key(HKEY_LOCAL_MACHINE, "SOFTWARE", KEY_READ, nullptr);
     for (const char* probe : kAdapterKeyProbes) {
-        if (key.SubkeyExists(probe, KEY_ALL_ACCESS))
+        if (key.SubkeyExists(probe, KEY_READ))
             continue;
-        if (!key.SubkeyExists(probe, KEY_READ))
-            return READ_OPTIONS_NO_ADAPTER;
-        // The key is there but refuses full access: "not detected" would
-        // mislead, so let the open raise with the system's reason.
-        static_cast<void>(key.OpenKey(probe, KEY_ALL_ACCESS));
+        // Only a key the system does not find means "not detected"; one
+        // that refuses this user even reading raises with the system's reason.
+        try {
+            static_cast<void>(key.OpenKey(probe, KEY_READ));
+        } catch (const CRegistryKey::Exception& failure) {
+            if (failure.GetError() == ERROR_FILE_NOT_FOUND)
+                return READ_OPTIONS_NO_ADAPTER;
+            throw;
+        }
     }
-    key = CRegistryKey(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_ALL_ACCESS, nullptr);
+    key = CRegistryKey(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_READ, nullptr);
 
     for (int& value : g_optionValues)
         value = OPTION_UNKNOWN;
@@ -114,7 +118,7 @@ void SetOptionValue(int index, int value)
 
 CRegistryKey OpenDriverKey()
 {
-    return CRegistryKey(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, KEY_ALL_ACCESS, nullptr);
+    return CRegistryKey(HKEY_LOCAL_MACHINE, DDHAL_KEY_PATH, DRIVER_KEY_WRITE_ACCESS, nullptr);
 }
 
 ValueState OptionTextState(int option, const char* text)

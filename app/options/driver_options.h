@@ -35,13 +35,20 @@ extern const DriverOption g_driverOptions[DRIVER_OPTION_COUNT];
 // Each option has one current value for the whole run, kept here and changed
 // only by the operations below.
 
-// The DDHAL key opened with full access; raises when it cannot be.
+// What changing the options takes: reading a value as it was, and writing
+// it. No more is asked for, so that every user who may change the values may
+// do so: full access holds WRITE_DAC and WRITE_OWNER, which Power Users lack
+// under HKEY_LOCAL_MACHINE\SOFTWARE. Reads ask for KEY_READ.
+const REGSAM DRIVER_KEY_WRITE_ACCESS = KEY_QUERY_VALUE | KEY_SET_VALUE;
+
+// The DDHAL key opened for changing its values; raises when it cannot be.
 Quarnell::CRegistryKey OpenDriverKey();
 // The option's value as the dialog's save stores it: the text as REG_SZ.
 ValueState OptionTextState(int option, const char* text);
 
-// Decides whether the driver is installed and loads the values. Registry
-// failures other than a missing key raise Quarnell::CRegistryKey::Exception.
+// Decides whether the driver is installed and loads the values, asking only
+// for reading. Registry failures other than a missing key raise
+// Quarnell::CRegistryKey::Exception.
 int ReadDriverOptions();
 // The value of the option of that name: the text's leading number.
 void ParseOptionValue(const char* valueName, const char* text);

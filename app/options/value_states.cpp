@@ -1,5 +1,7 @@
 #include "app/options/value_states.h"
 
+#include <cstring>
+
 using Quarnell::CRegistryKey;
 
 namespace {
@@ -31,6 +33,16 @@ void PutBack(const CRegistryKey& key, const ValueStates& before, size_t count) n
 }
 
 }  // namespace
+
+bool SameState(const ValueState& a, const ValueState& b)
+{
+    if (!a.content || !b.content)
+        return !a.content && !b.content;
+    const CRegistryKey::Value& x = *a.content;
+    const CRegistryKey::Value& y = *b.content;
+    return x.GetType() == y.GetType() && x.GetLength() == y.GetLength() &&
+           (x.GetLength() == 0 || std::memcmp(x.GetData(), y.GetData(), x.GetLength()) == 0);
+}
 
 ValueStates CaptureValueStates(const CRegistryKey& key, const ValueStates& states)
 {

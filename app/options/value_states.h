@@ -16,6 +16,10 @@ struct ValueState {
 };
 using ValueStates = std::vector<ValueState>;
 
+// Whether both hold exactly the same: both no value, or the same type and
+// bytes. The names are not compared.
+bool SameState(const ValueState& a, const ValueState& b);
+
 // What the key holds now for each value named in states, in the same order.
 ValueStates CaptureValueStates(const Quarnell::CRegistryKey& key, const ValueStates& states);
 

@@ -34,7 +34,7 @@ private:
     LONG m_status = 0;
 };
 
-// A null DACL lets everyone do everything: undoes DenyFullAccess so the tree
+// A null DACL lets everyone do everything: undoes DenyRights so the tree
 // can be removed whatever was done to it.
 void AllowEverything(const char* path)
 {
@@ -160,7 +160,9 @@ StoredValues DdhalKey::ReadAll() const
 StoredValues ReadDdhalValues()
 {
     StoredValues values;
-    RawKey key(DdhalKey::kDdhalPath, KEY_READ);
+    // Only what listing values takes, so that a key refusing the rest of
+    // reading can still be checked.
+    RawKey key(DdhalKey::kDdhalPath, KEY_QUERY_VALUE);
     if (!key.Get())
         return values;
     for (DWORD index = 0;; ++index) {
@@ -179,7 +181,7 @@ StoredValues ReadDdhalValues()
     return values;
 }
 
-bool DdhalKey::DenyFullAccess(const char* path) const
+bool DdhalKey::DenyRights(const char* path, DWORD rights) const
 {
     RawKey key(path, READ_CONTROL | WRITE_DAC);
     if (!key.Get())
@@ -197,7 +199,7 @@ bool DdhalKey::DenyFullAccess(const char* path) const
         return false;
     }
     EXPLICIT_ACCESSA deny{};
-    deny.grfAccessPermissions = KEY_CREATE_LINK;
+    deny.grfAccessPermissions = rights;
     deny.grfAccessMode = DENY_ACCESS;
     deny.grfInheritance = NO_INHERITANCE;
     deny.Trustee.TrusteeForm = TRUSTEE_IS_SID;
@@ -214,6 +216,11 @@ bool DdhalKey::DenyFullAccess(const char* path) const
     return status == ERROR_SUCCESS;
 }
 
+bool MachineKeyExists(const char* path)
+{
+    return DdhalKey::Exists(path);
+}
+
 bool UserKeyExists(const char* path)
 {
     HKEY key = nullptr;
@@ -223,31 +230,131 @@ bool UserKeyExists(const char* path)
     return true;
 }
 
-LeftRecord::LeftRecord()
+void RemoveCorvaneKeys()
 {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey);
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    RegDeleteTreeA(HKEY_CURRENT_USER, kUserCorvaneKey);
+}
+
+namespace {
+void RemoveCorvaneKey(LeftRecord::Place place)
+{
+    if (place == LeftRecord::Machine)
+        RegDeleteTreeA(HKEY_LOCAL_MACHINE, kCorvaneKey);
+    else
+        RegDeleteTreeA(HKEY_CURRENT_USER, kUserCorvaneKey);
+}
+}  // namespace
+
+LeftRecord::LeftRecord(Place place) : m_place(place)
+{
+    RemoveCorvaneKey(m_place);
 }
 
 LeftRecord::~LeftRecord()
 {
-    RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey);
+    RemoveCorvaneKey(m_place);
 }
 
 void LeftRecord::SetRaw(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) const
 {
+    HKEY root = m_place == Machine ? HKEY_LOCAL_MACHINE : HKEY_CURRENT_USER;
+    std::string path = m_place == Machine ? kRecordKey : kUserRecordKey;
+    if (subKey[0] != '\0')
+        path += std::string("\\") + subKey;
     HKEY key = nullptr;
     ASSERT_EQ(ERROR_SUCCESS,
-              RegCreateKeyExA(HKEY_CURRENT_USER, subKey, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
-    EXPECT_EQ(ERROR_SUCCESS, RegSetValueExA(key, name, 0, type, static_cast<const BYTE*>(data), size));
+              RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr));
+    static const BYTE kNoData = 0;
+    EXPECT_EQ(ERROR_SUCCESS,
+              RegSetValueExA(key, name, 0, type, data ? static_cast<const BYTE*>(data) : &kNoData, size));
     RegCloseKey(key);
 }
 
 void LeftRecord::Copy(const char* name, DWORD type, const void* data, DWORD size) const
 {
-    SetRaw(kRecordKey, name, type, data, size);
+    SetRaw("", name, type, data, size);
 }
 
 void LeftRecord::Absent(const char* name) const
 {
-    SetRaw((std::string(kRecordKey) + "\\Absent").c_str(), name, REG_BINARY, nullptr, 0);
+    SetRaw("Absent", name, REG_BINARY, nullptr, 0);
+}
+
+void LeftRecord::Written(const char* name, const char* text) const
+{
+    SetRaw("Written", name, REG_SZ, text, static_cast<DWORD>(std::strlen(text) + 1));
+}
+
+namespace {
+
+// A DACL denying Everyone the rights, then allowing Everyone the rest, in a
+// self-relative descriptor.
+std::vector<BYTE> DenyingDescriptor(DWORD deniedRights)
+{
+    BYTE everyone[SECURITY_MAX_SID_SIZE];
+    DWORD sidSize = sizeof everyone;
+    BYTE aclBuffer[256];
+    ACL* acl = reinterpret_cast<ACL*>(aclBuffer);
+    SECURITY_DESCRIPTOR absolute;
+    if (!CreateWellKnownSid(WinWorldSid, nullptr, everyone, &sidSize) ||
+        !InitializeAcl(acl, sizeof aclBuffer, ACL_REVISION) ||
+        !AddAccessDeniedAce(acl, ACL_REVISION, deniedRights, everyone) ||
+        !AddAccessAllowedAce(acl, ACL_REVISION, KEY_ALL_ACCESS, everyone) ||
+        !InitializeSecurityDescriptor(&absolute, SECURITY_DESCRIPTOR_REVISION) ||
+        !SetSecurityDescriptorDacl(&absolute, TRUE, acl, FALSE))
+        return {};
+    DWORD size = 0;
+    MakeSelfRelativeSD(&absolute, nullptr, &size);
+    std::vector<BYTE> relative(size);
+    if (size == 0 || !MakeSelfRelativeSD(&absolute, relative.data(), &size))
+        return {};
+    return relative;
+}
+
+}  // namespace
+
+AccountRights::AccountRights(Account account)
+{
+    const DWORD denied = account == PowerUser
+                             ? WRITE_DAC | WRITE_OWNER | KEY_CREATE_LINK
+                             : KEY_SET_VALUE | KEY_CREATE_SUB_KEY | KEY_CREATE_LINK | DELETE | WRITE_DAC | WRITE_OWNER;
+    const REGSAM lacking = account == PowerUser ? KEY_ALL_ACCESS : KEY_SET_VALUE;
+    std::vector<BYTE> denying = DenyingDescriptor(denied);
+    if (denying.empty())
+        return;
+    const char* const paths[] = {"SOFTWARE", DdhalKey::kAtiPath, "SOFTWARE\\ATI TECHNOLOGIES\\DRIVER",
+                                 DdhalKey::kDdhalPath};
+    m_applied = true;
+    for (const char* path : paths) {
+        HKEY key = nullptr;
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, path, 0, READ_CONTROL | WRITE_DAC, &key) != ERROR_SUCCESS) {
+            m_applied = false;
+            continue;
+        }
+        DWORD size = 0;
+        RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, nullptr, &size);
+        std::vector<BYTE> before(size);
+        if (size == 0 || RegGetKeySecurity(key, DACL_SECURITY_INFORMATION, before.data(), &size) != ERROR_SUCCESS) {
+            RegCloseKey(key);
+            m_applied = false;
+            continue;
+        }
+        m_changed.push_back(Changed{key, std::move(before)});
+        if (RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, denying.data()) != ERROR_SUCCESS)
+            m_applied = false;
+        // The denial must bite, or the test would prove nothing.
+        RawKey probe(path, lacking);
+        if (probe.Get())
+            m_applied = false;
+    }
+}
+
+AccountRights::~AccountRights()
+{
+    for (auto it = m_changed.rbegin(); it != m_changed.rend(); ++it) {
+        EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(it->key, DACL_SECURITY_INFORMATION, it->descriptor.data()))
+            << "the security of a key under HKLM\\SOFTWARE could not be put back";
+        RegCloseKey(it->key);
+    }
 }

@@ -7,6 +7,7 @@
 #include <map>
 #include <ostream>
 #include <string>
+#include <vector>
 
 struct StoredValue {
     DWORD type;
@@ -24,26 +25,76 @@ std::string Describe(const StoredValues& values);
 // Every value of the DDHAL key; none when the key is missing.
 StoredValues ReadDdhalValues();
 
-// Corvane's own key under HKEY_CURRENT_USER, and the record a /run keeps there.
-inline constexpr char kCorvaneKey[] = "Software\\Corvane";
-inline constexpr char kRecordKey[] = "Software\\Corvane\\Restore";
+// Corvane's own key, and the record a /run keeps under it: the machine's
+// under HKEY_LOCAL_MACHINE, and where earlier builds kept it, under
+// HKEY_CURRENT_USER.
+inline constexpr char kCorvaneKey[] = "SOFTWARE\\Corvane";
+inline constexpr char kRecordKey[] = "SOFTWARE\\Corvane\\Restore";
+inline constexpr char kUserCorvaneKey[] = "Software\\Corvane";
+inline constexpr char kUserRecordKey[] = "Software\\Corvane\\Restore";
+bool MachineKeyExists(const char* path);
 bool UserKeyExists(const char* path);
+// Removes Corvane's keys at both places.
+void RemoveCorvaneKeys();
 
-// A record under HKCU\Software\Corvane\Restore written with the raw API, as
-// a Corvane that died during /run leaves it, or as someone else made it. The
-// constructor and the destructor remove Software\Corvane.
+// A record written with the raw API, as a Corvane that died during /run
+// leaves it, or as someone else made it: the machine's, or one of an
+// earlier build in the user's hive. The constructor and the destructor
+// remove Corvane's key at that place.
 class LeftRecord {
 public:
-    LeftRecord();
+    enum Place { Machine, EarlierUser };
+    explicit LeftRecord(Place place = Machine);
     ~LeftRecord();
     LeftRecord(const LeftRecord&) = delete;
     LeftRecord& operator=(const LeftRecord&) = delete;
 
+    // subKey: under the record ("" for the record itself).
     void SetRaw(const char* subKey, const char* name, DWORD type, const void* data, DWORD size) const;
     // The value as the record copies it, under the option's name.
     void Copy(const char* name, DWORD type, const void* data, DWORD size) const;
     // The option named in the subkey Absent.
     void Absent(const char* name) const;
+    // What the /run wrote for the option, in the subkey Written.
+    void Written(const char* name, const char* text) const;
+
+private:
+    Place m_place;
+};
+
+// HKLM\SOFTWARE and the driver's three keys as Windows 2000 and XP grant them
+// to an account that is not the administrator, until the object goes: an
+// entry denying Everyone some rights ahead of one allowing the rest. The
+// keys must exist. Each key's security is put back through the handle that
+// changed it, which keeps the rights it was opened with.
+class AccountRights {
+public:
+    enum Account {
+        // May read and write values and make and delete keys, but not change
+        // their security: WRITE_DAC, WRITE_OWNER and KEY_CREATE_LINK are
+        // denied, so an open asking for KEY_ALL_ACCESS fails. (Wine, like
+        // Windows, grants an owner the standard rights whatever the DACL
+        // says; KEY_CREATE_LINK is what makes the denial bite.)
+        PowerUser,
+        // May only read.
+        LimitedUser,
+    };
+    explicit AccountRights(Account account);
+    ~AccountRights();
+    AccountRights(const AccountRights&) = delete;
+    AccountRights& operator=(const AccountRights&) = delete;
+
+    // Whether every key refuses what the account lacks: an open asking for
+    // KEY_ALL_ACCESS (a Power User) or KEY_SET_VALUE (a limited user) fails.
+    bool Applied() const { return m_applied; }
+
+private:
+    struct Changed {
+        HKEY key;
+        std::vector<BYTE> descriptor;  // as it was, self-relative
+    };
+    std::vector<Changed> m_changed;
+    bool m_applied = false;
 };
 
 class DdhalKey {
@@ -71,7 +122,7 @@ public:
                     const char* palette, const char* breakText) const;
     StoredValues ReadAll() const;
 
-    // Adds an entry denying KEY_CREATE_LINK to everyone, so that opening the
-    // key with KEY_ALL_ACCESS fails with access denied while reads work.
-    bool DenyFullAccess(const char* path) const;
+    // Adds an entry denying rights to Everyone, so that opening the key
+    // (relative to HKLM) asking for any of them fails with access denied.
+    bool DenyRights(const char* path, DWORD rights) const;
 };

@@ -26,7 +26,7 @@ LONG WINAPI RecordingSetValue(HKEY key, LPCSTR name, DWORD reserved, DWORD type,
     g_calls.push_back(SetValueCall{name ? name : "", type, length,
                                    data ? std::string(reinterpret_cast<const char*>(data), length)
                                         : std::string(),
-                                   status});
+                                   data == nullptr, status});
     g_writes.push_back("set " + g_calls.back().name);
     return status;
 }

@@ -17,6 +17,7 @@ struct SetValueCall {
     DWORD type;
     DWORD length;       // as passed, not as stored
     std::string data;   // the bytes passed
+    bool nullData;      // the data pointer was null
     LONG status;
 };
 

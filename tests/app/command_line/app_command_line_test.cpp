@@ -6,74 +6,19 @@
 #include <sddl.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 
 #include "app/resource.h"
 #include "tests/app/app_ddhal_key.h"
 #include "tests/app/corvane_dialog_fixture.h"
+#include "tests/app/command_line/run_probe_control.h"
 #include "tests/app/command_line/run_probe_report.h"
 
 namespace {
-
-std::string ReadFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
-bool FileExists(const std::string& path)
-{
-    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-}
 
 std::string Quoted(const std::string& text)
 {
     return "\"" + text + "\"";
 }
-
-// A report file of run_probe.exe in the temporary folder, removed with it.
-class ProbeReportFile {
-public:
-    ProbeReportFile()
-    {
-        char folder[MAX_PATH];
-        GetTempPathA(sizeof folder, folder);
-        char name[MAX_PATH];
-        GetTempFileNameA(folder, "prb", 0, name);
-        m_path = name;
-        DeleteFileA(m_path.c_str());  // the probe's rename must not find it
-    }
-    ~ProbeReportFile() { DeleteFileA(m_path.c_str()); }
-    const std::string& Path() const { return m_path; }
-    bool Written() const { return FileExists(m_path); }
-    std::string Text() const { return ReadFile(m_path); }
-
-private:
-    std::string m_path;
-};
-
-// An event that keeps run_probe.exe running until the test sets it.
-class HoldEvent {
-public:
-    HoldEvent() : m_name("CorvaneTests.Hold." + std::to_string(GetCurrentProcessId()))
-    {
-        m_event = CreateEventA(nullptr, TRUE, FALSE, m_name.c_str());
-    }
-    ~HoldEvent()
-    {
-        Release();
-        CloseHandle(m_event);
-    }
-    const std::string& Name() const { return m_name; }
-    void Release() const { SetEvent(m_event); }
-
-private:
-    std::string m_name;
-    HANDLE m_event;
-};
 
 // A named mutex as another user's Corvane leaves it for this one: held by
 // the test, and granting everyone only waiting on it and releasing it.
@@ -112,11 +57,11 @@ private:
 class CorvaneCommandLine : public CorvaneProgramTest {
 protected:
     // No test may leave a restore record to the next one, nor find one.
-    void SetUp() override { RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey); }
+    void SetUp() override { RemoveCorvaneKeys(); }
     void TearDown() override
     {
         m_program.reset();
-        RegDeleteTreeA(HKEY_CURRENT_USER, kCorvaneKey);
+        RemoveCorvaneKeys();
     }
 
     static DWORD ExitCodeOf(const RunningProgram& program)
@@ -180,7 +125,7 @@ TEST_F(CorvaneCommandLine, Set_WritesExactlyTheNamedValuesAsTheDialogSaves)
     expected["Break"] = Sz("1");
     expected["EnableKatmai"] = Sz("1");
     EXPECT_EQ(expected, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "/set left a restore record";
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey)) << "/set left a restore record";
 }
 
 TEST_F(CorvaneCommandLine, Defaults_WritesTheFiveDefaultsAndNothingElse)
@@ -232,10 +177,10 @@ TEST_F(CorvaneCommandLine, BadLinesExitOneAndUsageExitsZero_NeitherWrites)
     EXPECT_EQ(0u, ExitCodeOf(*m_program));
 
     EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey));
 }
 
-TEST_F(CorvaneCommandLine, DriverDetectionAsTheDialog_AndAKeyRefusingFullAccessIsARegistryFailure)
+TEST_F(CorvaneCommandLine, DriverDetectionAsTheDialog_AndAKeyRefusingWritesIsARegistryFailure)
 {
     {
         DdhalKey key(DdhalKey::CreateNothing);
@@ -258,7 +203,7 @@ TEST_F(CorvaneCommandLine, DriverDetectionAsTheDialog_AndAKeyRefusingFullAccessI
         DdhalKey key;
         key.SetOptions("1", "1", "1", "1", "1");
         StoredValues before = key.ReadAll();
-        ASSERT_TRUE(key.DenyFullAccess(DdhalKey::kDdhalPath));
+        ASSERT_TRUE(key.DenyRights(DdhalKey::kDdhalPath, KEY_SET_VALUE));
         Start("/set Palette=0");
         SeenBox error = AnswerAnyBox(IDOK);
         EXPECT_EQ("Error", error.caption) << Show(error);
@@ -292,7 +237,7 @@ TEST_F(CorvaneCommandLine, Run_ProgramSeesItsValuesAndEndsWithTheKeyAsBefore)
     EXPECT_EQ(ProbeReport(seen, programLine, folder), report.Text());
     EXPECT_EQ(before, key.ReadAll()) << "before:\n" << Describe(before) << "after:\n"
                                      << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "the restore record was left";
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey)) << "the restore record was left";
 }
 
 TEST_F(CorvaneCommandLine, Run_ProgramThatCannotStartExitsFourWithNothingChanged)
@@ -305,7 +250,7 @@ TEST_F(CorvaneCommandLine, Run_ProgramThatCannotStartExitsFourWithNothingChanged
     EXPECT_EQ(4u, RunToExit("/quiet /set Palette=0 Break=1 /run " +
                             Quoted(FileBesideThisProgram("README.TXT"))));
     EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey));
 }
 
 TEST_F(CorvaneCommandLine, Run_CorvaneKilledWhileItsProgramRuns_TheNextStartPutsBackAndSaysSo)
@@ -329,19 +274,25 @@ TEST_F(CorvaneCommandLine, Run_CorvaneKilledWhileItsProgramRuns_TheNextStartPuts
                             Quoted(secondReport.Path()) + " 0"));
     EXPECT_FALSE(secondReport.Written()) << "the second /run started its program";
     EXPECT_EQ(during, key.ReadAll()) << Describe(key.ReadAll());
-    // A start that runs nothing leaves the waiting run's record alone.
+    // A start that runs nothing leaves the waiting run's record alone. The
+    // record is the machine's, as the driver's key is.
     EXPECT_EQ(0u, RunToExit("/quiet /set DitherInit=0"));
-    EXPECT_TRUE(UserKeyExists(kRecordKey));
+    EXPECT_TRUE(MachineKeyExists(kRecordKey));
+    EXPECT_FALSE(UserKeyExists(kUserCorvaneKey)) << "a record in the user's hive";
 
     ASSERT_TRUE(running.Kill());
     hold.Release();
-    ASSERT_TRUE(UserKeyExists(kRecordKey)) << "the killed Corvane's record is gone";
+    ASSERT_TRUE(MachineKeyExists(kRecordKey)) << "the killed Corvane's record is gone";
+    // Break, which the /run set, is changed by hand since.
+    key.SetString("Break", "0");
 
-    // The dialog's start puts the values back and says so, then opens as always.
+    // The dialog's start puts back what is still the /run's and says so,
+    // names what it keeps, then opens as always.
     Start();
     SeenBox notice = AnswerAnyBox(IDOK);
     EXPECT_EQ("Corvane", notice.caption) << Show(notice);
-    EXPECT_TRUE(Contains(notice.text, "Break, Palette")) << Show(notice);
+    EXPECT_TRUE(Contains(notice.text, "put back as they were:\n\nPalette\n")) << Show(notice);
+    EXPECT_TRUE(Contains(notice.text, "kept as they are now:\n\nBreak")) << Show(notice);
     HWND dialog = m_program->WaitForDialog(kDialogCaption);
     ASSERT_TRUE(dialog) << "no dialog; open dialogs: " << OpenDialogs();
     EXPECT_EQ(BST_CHECKED, CheckState(dialog, IDC_PALETTE));
@@ -351,28 +302,52 @@ TEST_F(CorvaneCommandLine, Run_CorvaneKilledWhileItsProgramRuns_TheNextStartPuts
 
     StoredValues expected = before;
     expected["DitherInit"] = Sz("0");
+    expected["Break"] = Sz("0");
     EXPECT_EQ(expected, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey));
 }
 
-TEST_F(CorvaneCommandLine, Run_WaitsForWhatItsProgramStartedAsALauncherDoes)
+TEST_F(CorvaneCommandLine, Run_WaitsForAGameStartedThroughAChainOfShortLivedHelpers)
 {
     DdhalKey key;
     key.SetOptions("1", "1", "1", "1", "1");
     StoredValues before = key.ReadAll();
     ProbeReportFile report;
     HoldEvent hold;
-    // The probe as a launcher: it starts a copy of itself and ends at once.
-    Start("/quiet /set Palette=0 /run " + Quoted(Probe()) + " /launch " + Quoted(report.Path()) + " 6 " +
+    // PROGRAM stays 1.5 s; meanwhile four helpers, each starting the next
+    // and ending at once, start the game. A look at the process list every
+    // quarter of a second misses them.
+    Start("/quiet /set Palette=0 /run " + Quoted(Probe()) + " /launch 4 1500 " + Quoted(report.Path()) +
+          " 6 " + hold.Name());
+    ASSERT_TRUE(WaitUntil([&] { return report.Written() || m_program->HasExited(); }, 10000));
+    ASSERT_TRUE(report.Written()) << "the game did not start";
+    ASSERT_TRUE(WaitUntil([&] { return report.LauncherEnded() || m_program->HasExited(); }, 10000));
+    EXPECT_FALSE(WaitUntil([&] { return m_program->HasExited(); }, 1000)) << "Corvane ended with PROGRAM";
+    EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]) << "put back while the game runs";
+    hold.Release();
+    EXPECT_EQ(6u, ExitCodeOf(*m_program)) << "not PROGRAM's own exit code";
+    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey));
+}
+
+TEST_F(CorvaneCommandLine, Run_AValueChangedWhileTheGameRunsKeepsThatChange)
+{
+    DdhalKey key;
+    key.SetOptions("1", "1", "0", "1", "1");
+    ProbeReportFile report;
+    HoldEvent hold;
+    Start("/set Palette=0 EnableKatmai=1 /quiet /run " + Quoted(Probe()) + " " + Quoted(report.Path()) + " 0 " +
           hold.Name());
     ASSERT_TRUE(WaitUntil([&] { return report.Written() || m_program->HasExited(); }, 10000));
-    ASSERT_TRUE(report.Written()) << "the launched copy did not start";
-    EXPECT_FALSE(WaitUntil([&] { return m_program->HasExited(); }, 1000)) << "Corvane ended with the launcher";
-    EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]) << "put back while the launched copy runs";
+    ASSERT_TRUE(report.Written()) << "the game did not start";
+    // Another program rewrites Palette as a number meanwhile.
+    key.SetDword("Palette", 1);
     hold.Release();
-    EXPECT_EQ(6u, ExitCodeOf(*m_program)) << "not the launcher's own exit code";
-    EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey));
+    EXPECT_EQ(0u, ExitCodeOf(*m_program));
+    StoredValues after = key.ReadAll();
+    EXPECT_EQ((StoredValue{REG_DWORD, std::string("\x01\0\0\0", 4)}), after["Palette"]) << Describe(after);
+    EXPECT_EQ(Sz("0"), after["EnableKatmai"]) << "the value the /run changed alone was not put back";
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey));
 }
 
 TEST_F(CorvaneCommandLine, LeftRecord_DamagedOneIsOfferedForDiscarding_OneWithoutItsDriverIsPutAside)
@@ -392,12 +367,12 @@ TEST_F(CorvaneCommandLine, LeftRecord_DamagedOneIsOfferedForDiscarding_OneWithou
     EXPECT_EQ((std::vector<int>{IDYES, IDNO}), asked.buttons) << Show(asked);
     EXPECT_EQ(3u, ExitCodeOf(*m_program));
     EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
-    EXPECT_TRUE(UserKeyExists(kRecordKey)) << "No removed the record";
+    EXPECT_TRUE(MachineKeyExists(kRecordKey)) << "No removed the record";
     Start("/set Palette=0");
     AnswerAnyBox(IDYES);
     EXPECT_EQ(0u, ExitCodeOf(*m_program));
     EXPECT_EQ(Sz("0"), key.ReadAll()["Palette"]);
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "Yes kept the record";
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey)) << "Yes kept the record";
 
     // The driver was removed since: nothing to put back, said once.
     record.Copy("Palette", REG_SZ, "1", 2);
@@ -409,7 +384,7 @@ TEST_F(CorvaneCommandLine, LeftRecord_DamagedOneIsOfferedForDiscarding_OneWithou
     SeenBox detection = AnswerAnyBox(IDOK);
     EXPECT_EQ("Error", detection.caption) << Show(detection);
     EXPECT_EQ(2u, ExitCodeOf(*m_program));
-    EXPECT_FALSE(UserKeyExists(kCorvaneKey)) << "the record was kept";
+    EXPECT_FALSE(MachineKeyExists(kCorvaneKey)) << "the record was kept";
 }
 
 TEST_F(CorvaneCommandLine, RecordLockIsTheMachinesAndOpensWhereAnotherUserMadeIt)

@@ -69,12 +69,12 @@ TEST_F(CorvaneDialog, Startup_WithRequiredValueMissingShowsOnlyMissingFeatures)
     EXPECT_EQ(before, key.ReadAll()) << Describe(key.ReadAll());
 }
 
-TEST_F(CorvaneDialog, Startup_KeyRefusingFullAccessShowsErrorWithReasonAndWritesNothing)
+TEST_F(CorvaneDialog, Startup_KeyRefusingReadingShowsErrorWithReasonAndWritesNothing)
 {
     DdhalKey key;
     key.SetOptions("1", "1", "1", "1", "1");
     StoredValues before = key.ReadAll();
-    ASSERT_TRUE(key.DenyFullAccess(DdhalKey::kDdhalPath));
+    ASSERT_TRUE(key.DenyRights(DdhalKey::kDdhalPath, KEY_ENUMERATE_SUB_KEYS));
     SeenBox seen = ExpectStartupErrorOnly();
     EXPECT_EQ("Error", seen.caption) << Show(seen);
     EXPECT_NE(std::string::npos, seen.text.find("CRegistryKey::CRegistryKey(HKEY hKey ...)"))

@@ -262,14 +262,14 @@ TEST(DriverOptions, Write_MissingKeyRaisesAndCreatesNothing)
     EXPECT_FALSE(DdhalKey::Exists(DdhalKey::kDdhalPath));
 }
 
-TEST(DriverOptions, Read_KeyRefusingFullAccessRaisesAccessDenied)
+TEST(DriverOptions, Read_KeyRefusingReadingRaisesAccessDenied)
 {
     const char* paths[] = {DdhalKey::kAtiPath, DdhalKey::kDdhalPath};
     for (const char* path : paths) {
         SCOPED_TRACE(path);
         DdhalKey key;
         key.SetOptions("1", "1", "1", "1", "1");
-        ASSERT_TRUE(key.DenyFullAccess(path));
+        ASSERT_TRUE(key.DenyRights(path, KEY_QUERY_VALUE));
         try {
             int result = ReadDriverOptions();
             ADD_FAILURE() << "no exception; result " << result;
