@@ -22,7 +22,7 @@ for dir in /proc/[0-9]*; do
   rest=${stat##*) }
   set -- $rest
   [ "${dir#/proc/}" = 2 ] || [ "$2" = 2 ] && continue
-  command=$(tr '\0' ' ' <"$dir/cmdline" 2>/dev/null | cut -c1-160)
+  command=$( { tr "\\0" " " <"$dir/cmdline"; } 2>/dev/null | cut -c1-160)
   printf '%s %s %s %s %s\n' "${dir#/proc/}" "$2" "$1" "$(cpu_of "$dir/stat")" "${command:-[$(cat "$dir/comm" 2>/dev/null)]}"
 done | sort -n
 

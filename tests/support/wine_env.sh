@@ -23,7 +23,7 @@ echo "wine_env: $arch prefix $WINEPREFIX on display $DISPLAY" >&2
 started=$SECONDS
 boot_prefix "$arch" "$work/boot.log" || exit 1
 unmanaged_windows "$arch"
-hold_desktop "$arch" "$work/hold-desktop"
+hold_desktop "$arch" "$work/hold-desktop" || exit 1
 echo "wine_env: prefix ready in $((SECONDS - started)) s" >&2
 
 export CORVANE_WINE_READY=1

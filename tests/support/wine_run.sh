@@ -30,7 +30,10 @@ deadline=
 
 fifo=$(mktemp -u /tmp/corvane-run.XXXXXX)
 mkfifo "$fifo" || exit 1
-"$WINELOADER" "$@" >"$fifo" &
+# Both its outputs go through the wrapper: a process it starts and leaves
+# behind holds the wrapper's pipe, never CTest's, so CTest waits for no one
+# but the wrapper.
+"$WINELOADER" "$@" >"$fifo" 2>&1 &
 program=$!
 exec 6<"$fifo"
 rm -f "$fifo"
@@ -49,7 +52,12 @@ while :; do
   fi
   printf '%s' "$line"            # a line cut short by the timeout, or the last one
   [ $status -gt 128 ] || break   # the end of the output
-  kill -0 "$program" 2>/dev/null || break
+  if ! kill -0 "$program" 2>/dev/null; then
+    # Gone: what it wrote just before its end is still in the pipe.
+    while IFS= read -r -t 1 line <&6; do printf '%s\n' "$line"; done
+    printf '%s' "$line"
+    break
+  fi
   if [ -n "$last_test_line_at" ] && [ $((SECONDS - last_test_line_at)) -ge "$exit_limit" ]; then
     hung="$((SECONDS - last_test_line_at)) s after its last test line"
   elif [ -n "$deadline" ] && [ "$SECONDS" -ge "$deadline" ]; then

@@ -77,15 +77,38 @@ managed_windows_again() {  # arch
   unmanaged_set=
 }
 
-# Keeps the desktop, Wine's explorer.exe, up until the caller ends. Without a
-# program left on it, the desktop closes a few seconds after each program, and
-# the next program that makes a window starts it again: under the emulator 5
-# to 12 s each time. A console program that waits for input holds it open;
-# it ends when the caller's end closes its input.
+# Keeps the desktop, Wine's explorer.exe, up until the caller ends, and
+# returns once it is there. Without a program left on it, the desktop closes
+# a few seconds after each program, and the next program that makes a window
+# starts it again: under the emulator 5 to 12 s each time. A console program
+# that waits for input holds it open; it ends when the caller's end closes
+# its input. The desktop itself is started here, with no output of anyone's:
+# started by the first test program that makes a window, it would inherit
+# that program's output and, held for the whole run, keep it open after the
+# program ended.
 hold_desktop() {  # arch fifo
+  local loader limit=$((120 * ${CORVANE_WAIT_SCALE:-1})) from=$SECONDS
+  loader=$(wine_loader "$1")
   mkfifo "$2" || return 1
-  "$(wine_loader "$1")" cmd /k <"$2" >/dev/null 2>&1 &
+  "$loader" cmd /k <"$2" >/dev/null 2>&1 &
   exec 8>"$2"
+  "$loader" explorer.exe /desktop </dev/null >/dev/null 2>&1 &
+  until desktop_running; do
+    [ $((SECONDS - from)) -lt "$limit" ] || { echo "the Wine desktop did not start within $limit s" >&2; return 1; }
+    sleep 1
+  done
+}
+
+# Whether this prefix's desktop runs: Wine names its processes by their
+# Windows command lines.
+desktop_running() {
+  local p
+  for p in /proc/[0-9]*; do
+    case $( { tr '\0' ' ' <"$p/cmdline"; } 2>/dev/null) in
+      *'\explorer.exe /desktop'*) { tr '\0' '\n' <"$p/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$WINEPREFIX" && return 0 ;;
+    esac
+  done
+  return 1
 }
 
 # Stops only what this script started: the prefix's wineserver and its Xvfb.
