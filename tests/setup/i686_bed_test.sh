@@ -1,7 +1,8 @@
 #!/bin/bash
 # The i686 test bed's bookkeeping, without building one: its name follows its
-# recipe, only a part finished by its final rename is ever used, and a bed
-# that cannot be built says why in one line. apt-get and df are stand-ins
+# recipe, only a part finished by its final rename is ever used, a bed
+# half removed is cleared away, and a bed that cannot be built says why in
+# one line. apt-get and df are stand-ins
 # (offline_stand_ins.sh).
 set -u
 repo=$(cd "$(dirname "$0")/../.." && pwd)
@@ -36,16 +37,17 @@ build() {  # mode
   status=$?
 }
 
-case_name="a half-built root is never used, and is cleared away"
-mkdir -p "$bed/.work.tmp.99999/root/usr/bin"
+case_name="a half-built root or a half-removed bed is never used, and is cleared away"
+mkdir -p "$bed/.work.tmp.99999/root/usr/bin" "$CORVANE_BED_CACHE/.i686-bed-0123456789abcdef.tmp.gone.99998/root"
 build chroot
 [ $status -eq 1 ] || fail "exit $status, expected 1"
 [ -s "$work/out" ] && fail "a bed was offered: $(cat "$work/out")"
 [ -e "$bed/.work.tmp.99999" ] && fail "the half-built root is still there"
+ls -a "$CORVANE_BED_CACHE" | grep -q "\.tmp\." && fail "the half-removed bed is still there"
 [ -e "$bed/root" ] && fail "a root appeared"
 
 case_name="an unreachable mirror fails in one line naming the step and the log"
-[ "$(grep -c . "$work/err")" -eq 2 ] || fail "expected the start line and one failure line: $(cat "$work/err")"
+says_one_failure "$work/err" build-bed || fail "not one failure line, last: $(cat "$work/err")"
 grep -q "could not be built: reading the package indexes failed (mirror unreachable?); log: $bed.log" "$work/err" ||
   fail "$(tail -1 "$work/err")"
 grep -q "Could not resolve" "$bed.log" || fail "the log lacks apt's own words"

@@ -17,24 +17,25 @@ part=$(bed_part_for "$mode")
 [ -n "$part" ] || { echo "usage: $0 chroot|emulate" >&2; exit 2; }
 bed=$(bed_dir)
 bed_has() { [ -e "$bed/$part" ] && { [ "$mode" = chroot ] || [ -e "$bed/kernel" ]; }; }
-bed_has && { echo "$bed"; exit 0; }
+bed_has && { once_per_machine_used "$bed"; echo "$bed"; exit 0; }
 
 once_per_machine_start build-bed "the i686 test bed" "$bed_cache" "$bed.log" .build.lock
-bed_has && { echo "$bed"; exit 0; }
+bed_has && { once_per_machine_used "$bed"; echo "$bed"; exit 0; }
 
-step="checking the free space"
+say "building the i686 test bed ($mode) in $bed; log: $log"
+begin "checking the free space"
 need_kb=$((8 * 1024 * 1024))
 free_kb=$(df -Pk "$bed_cache" | awk 'NR == 2 { print $4 }')
 [ "${free_kb:-0}" -ge "$need_kb" ] ||
   fail "$((free_kb / 1024 / 1024)) GB free under $bed_cache, 8 GB needed"
 
-# What an earlier build left half-done is never used: it is removed.
+# What an earlier build or removal left half-done is never used: it is removed.
+once_per_machine_sweep "$bed_cache" i686-bed
 mkdir -p "$bed"
 rm -rf "$bed"/.*.tmp.*
 work=$bed/.work.tmp.$$
 trap 'rm -rf "$work"' EXIT
 mkdir -p "$work"
-say "building the i686 test bed ($mode) in $bed; log: $log"
 
 apt_state=$work/apt
 setup_private_apt() {
@@ -50,14 +51,14 @@ setup_private_apt() {
 # The base system unpacked, the guest's packages and the kernel downloaded;
 # nothing of the i386 root has run yet.
 fetch() {
-  step="reading the package indexes"
+  begin "reading the package indexes"
   setup_private_apt
   run private_apt apt-get update || fail "mirror unreachable?"
-  step="downloading the guest's packages"
+  begin "downloading the guest's packages"
   run private_apt apt-get install --download-only -y -q $bed_wine_packages || fail "mirror unreachable?"
   run private_apt apt-get install --download-only -y -q --no-install-recommends $bed_tool_packages ||
     fail "mirror unreachable?"
-  step="downloading the kernel"
+  begin "downloading the kernel"
   local kernel
   kernel=$(private_apt apt-cache depends "$bed_kernel_package:amd64" 2>>"$log" |
     awk '/Depends: linux-image-[0-9]/ { sub(/:amd64$/, "", $2); print $2; exit }')
@@ -65,14 +66,14 @@ fetch() {
   mkdir -p "$work/kernel-deb"
   (cd "$work/kernel-deb" && run private_apt apt-get download "$kernel:amd64") || fail "mirror unreachable?"
 
-  step="unpacking the i386 base system"
+  begin "unpacking the i386 base system"
   local root=$work/root site
   site=$(private_apt_site "$bed_release")
   run debootstrap --arch=i386 --foreign --variant=minbase \
     --keyring=/usr/share/keyrings/debian-archive-keyring.gpg "$bed_release" "$root" "$site" ||
     fail "mirror unreachable or disk full?"
 
-  step="placing the downloaded packages in the root"
+  begin "placing the downloaded packages in the root"
   mkdir -p "$root/var/cache/corvane-debs/partial" "$root/var/lib/apt/lists" "$root/corvane" &&
     cp "$apt_state"/archives/*.deb "$root/var/cache/corvane-debs/" &&
     cp "$apt_state"/lists/*_InRelease "$apt_state"/lists/*binary-i386_Packages* "$root/var/lib/apt/lists/" &&
@@ -87,7 +88,7 @@ finish_job() {  # jobdir
 
 # The kernel and an initramfs that loads the drivers the guest boots from.
 build_kernel() {
-  step="preparing the kernel"
+  begin "preparing the kernel"
   local x=$work/kernel-x k=$work/kernel.tmp.$$ init=$work/initramfs version
   mkdir -p "$x" "$k" "$init"/{bin,dev,proc,sys,newroot,modules}
   run dpkg-deb -x "$work"/kernel-deb/*.deb "$x" || fail
@@ -114,14 +115,14 @@ build_kernel() {
 }
 
 finish_in_chroot() {
-  step="finishing the root in a chroot"
+  begin "finishing the root in a chroot"
   finish_job "$work/job"
   bed_run_chroot "$work/root" "$work/job" "" writable >>"$log" 2>&1 || fail
   mv "$work/root" "$bed/root"
 }
 
 image_from() {  # folder image
-  step="making the disk image"
+  begin "making the disk image"
   run mkfs.ext4 -q -F -L corvane-bed -d "$1" "$2" 6G || fail "disk full?"
 }
 
@@ -129,8 +130,7 @@ finish_in_emulator() {
   local image=$work/root.img.tmp.$$
   image_from "$work/root" "$image"
   rm -rf "$work/root"
-  step="finishing the root in the emulator (about 10 minutes without KVM)"
-  say "$step"
+  begin "finishing the root in the emulator (about 10 minutes without KVM)"
   finish_job "$work/job"
   bed_run_emulator "$image" "$bed/kernel" "$work/job" "" writable 3600 >>"$log" 2>&1 || fail
   mv "$image" "$bed/root.img"
@@ -152,9 +152,8 @@ case "$mode" in
     fi ;;
 esac
 
-# Beds of other recipes are of no further use.
-for old in "$bed_cache"/i686-bed-*; do
-  [ "$old" = "$bed" ] || [ "$old" = "$bed.log" ] || rm -rf "$old"
-done
-say "the i686 test bed is ready"
+# Another checkout's recipe may still use its own bed: the most recent
+# other one stays.
+once_per_machine_prune "$bed_cache" i686-bed 2
+begin "the i686 test bed is ready"
 echo "$bed"
