@@ -20,7 +20,7 @@ host_packages=(
   wine wine64
   xvfb xauth x11-apps x11-utils imagemagick
   libgl1-mesa-dri libglx-mesa0 libgl1
-  gcc g++ make patch xz-utils bzip2 dpkg-dev libgmp-dev libmpfr-dev libmpc-dev
+  gcc g++ make patch xz-utils bzip2 dpkg-dev autoconf automake libgmp-dev libmpfr-dev libmpc-dev
   doxygen
   debootstrap qemu-system-x86 busybox-static e2fsprogs cpio
 )

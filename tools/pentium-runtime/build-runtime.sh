@@ -6,11 +6,14 @@
 # Pentium, K6 or 6x86 before WinMain runs.
 #   tools/pentium-runtime/build-runtime.sh
 # The sources come from the mirror the host's apt is configured with, through
-# an apt state of the runtime's own: the host's apt state is not touched. The
-# libraries are built by Debian's installed compiler, whose versions the
-# sources match, so only the instruction set differs from Debian's runtime;
-# the build checks that against Debian's headers and symbols. On failure one
-# line on stderr says which step failed and where the log is.
+# an apt state of the runtime's own: the host's apt state is not touched
+# (CORVANE_RUNTIME_SOURCES may name a folder holding some of their files
+# already). The libraries are built by Debian's installed compiler, whose
+# versions the sources match, so only the instruction set differs from
+# Debian's runtime; the build checks that against Debian's headers and
+# symbols. The C run-time and GCC's libraries are built side by side. It says
+# what it is doing, a line per step; on failure one line on stderr says which
+# step failed and where the log is.
 set -u
 . "$(dirname "$0")/runtime-lib.sh"
 . "$runtime_src/../private-apt.sh"
@@ -18,38 +21,49 @@ set -u
 
 hash=$(runtime_hash)
 dir=$runtime_cache/pentium-runtime-$hash
-[ -d "$dir" ] && { echo "$dir"; exit 0; }
+[ -d "$dir" ] && { once_per_machine_used "$dir"; echo "$dir"; exit 0; }
 
 once_per_machine_start build-runtime "the Pentium runtime" "$runtime_cache" "$dir.log" .runtime.lock
-[ -d "$dir" ] && { echo "$dir"; exit 0; }
+[ -d "$dir" ] && { once_per_machine_used "$dir"; echo "$dir"; exit 0; }
 
-step="checking the free space"
+say "building the Pentium runtime in $dir (about 6 minutes on two cores); log: $log"
+begin "checking the free space"
 need_kb=$((2 * 1024 * 1024))
 free_kb=$(df -Pk "$runtime_cache" | awk 'NR == 2 { print $4 }')
 [ "${free_kb:-0}" -ge "$need_kb" ] ||
   fail "$((free_kb / 1024)) MB free under $runtime_cache, 2 GB needed"
 
-# What an earlier build left half-done is never used: it is removed.
-rm -rf "$runtime_cache"/.pentium-runtime-*.tmp.*
+# What an earlier build or removal left half-done is never used: it is removed.
+once_per_machine_sweep "$runtime_cache" pentium-runtime
 work=$runtime_cache/.pentium-runtime-$hash.tmp.$$
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work" || fail "disk full?"
+parts=
+trap 'for p in $parts; do kill -TERM -- -$p 2>/dev/null; done; wait; rm -rf "$work"' EXIT
+trap 'exit 130' INT TERM HUP
+mkdir -p "$work/sources" "$work/runtime/crt" || fail "disk full?"
 jobs=$(nproc 2>/dev/null || echo 2)
 target=$runtime_target
-say "building the Pentium runtime in $dir (about 5 minutes on two cores); log: $log"
+runtime=$work/runtime
 
-step="finding the installed compiler"
-crt_version=$(dpkg-query -W -f='${Version}' "$runtime_crt_package" 2>>"$log") &&
+begin "finding the installed compiler"
+crt_source=$(dpkg-query -W -f='${source:Package} ${source:Version}' "$runtime_crt_package" 2>>"$log") &&
+  built_using=$(dpkg-query -W -f='${Built-Using}' "$runtime_gcc_package" 2>>"$log") &&
   gcc_package_version=$(dpkg-query -W -f='${Version}' "$runtime_gcc_package" 2>>"$log") ||
   fail "are $runtime_crt_package and $runtime_gcc_package installed?"
-# The compiler package's version is GCC's, then "+" and its own (and a rebuild's "+bN").
-gcc_version=$(sed -E 's/\+[0-9][0-9.]*(\+b[0-9]+)?$//' <<<"$gcc_package_version")
+[ "${crt_source% *}" = "$runtime_crt_source" ] ||
+  fail "$runtime_crt_package is built from ${crt_source% *}, not $runtime_crt_source"
+crt_version=${crt_source#* }
+# What the compiler was built from, not what its version suggests: after a
+# point update of gcc-12 only that version is still on the mirror.
+gcc_version=$(sed -n "s/\(^\|.*[ ,]\)$runtime_gcc_source (= \([^)]*\)).*/\2/p" <<<"$built_using")
+[ -n "$gcc_version" ] || fail "$runtime_gcc_package names no $runtime_gcc_source in its Built-Using field"
 gcc=/usr/bin/$target-gcc-win32 gxx=/usr/bin/$target-g++-win32
 debian_gcc_lib=$(dirname "$("$gcc" -print-libgcc-file-name 2>>"$log")")
-[ -x "$gxx" ] && [ -f "$debian_gcc_lib/libstdc++.a" ] || fail "no $gxx with its libstdc++"
-echo "mingw-w64 $crt_version, gcc $gcc_version (compiler $gcc_package_version)" >>"$log"
+compiler_version=$("$gcc" -dumpfullversion 2>>"$log")
+[ -x "$gxx" ] && [ -f "$debian_gcc_lib/libstdc++.a" ] && [ -n "$compiler_version" ] ||
+  fail "no $gxx with its libstdc++"
+echo "$runtime_crt_source $crt_version, $runtime_gcc_source $gcc_version (compiler $gcc_package_version, $compiler_version)" >>"$log"
 
-step="reading the package indexes"
+begin "reading the package indexes"
 lines=()
 for suite in $runtime_suites; do
   site=$(private_apt_site "$suite")
@@ -61,90 +75,213 @@ private_apt_init "$work/apt" amd64 "${lines[@]}" || fail "disk full?"
 # below say whether what is needed was found.
 run private_apt apt-get update || echo "(some indexes failed to update)" >>"$log"
 
-step="downloading $runtime_crt_source $crt_version"
-(cd "$work" && run private_apt apt-get source --download-only "$runtime_crt_source=$crt_version") ||
-  fail "mirror unreachable, or that version not on it?"
-step="downloading $runtime_gcc_source $gcc_version"
-(cd "$work" && run private_apt apt-get download "$runtime_gcc_source=$gcc_version") ||
-  fail "mirror unreachable, or that version not on it?"
+fetch_source() {  # package version
+  (cd "$work/sources" && run private_apt apt-get source --download-only "$1=$2") && return 0
+  local listed
+  listed=$(private_apt apt-cache showsrc --only-source "$1" 2>>"$log" | sed -n 's/^Version: //p')
+  [ -n "$listed" ] && ! grep -qxF -- "$2" <<<"$listed" &&
+    fail "$1 $2, which the installed compiler was built from, is no longer on the mirror: upgrade the compiler (apt-get install --only-upgrade $runtime_compiler_packages) and try again"
+  fail "mirror unreachable?"
+}
+begin "downloading $runtime_crt_source $crt_version and $runtime_gcc_source $gcc_version"
+if [ -d "${CORVANE_RUNTIME_SOURCES:-}" ]; then
+  cp -l "$CORVANE_RUNTIME_SOURCES"/* "$work/sources/" 2>/dev/null ||
+    cp "$CORVANE_RUNTIME_SOURCES"/* "$work/sources/" 2>>"$log"
+fi
+fetch_source "$runtime_crt_source" "$crt_version"
+fetch_source "$runtime_gcc_source" "$gcc_version"
 
-step="unpacking the sources"
-run dpkg-source -x "$work/${runtime_crt_source}_"*.dsc "$work/mingw-w64" &&
-  run dpkg-deb -x "$work/${runtime_gcc_source}_"*.deb "$work/gcc-source" || fail "disk full?"
-tarball=$(ls "$work"/gcc-source/usr/src/gcc-*/gcc-[0-9]*.tar.* 2>/dev/null | head -1)
-[ -n "$tarball" ] || fail "no GCC tarball in $runtime_gcc_source"
-excludes=()
-for part in $runtime_gcc_unneeded; do excludes+=("--exclude=gcc-[0-9]*/$part"); done
-run tar -xf "$tarball" -C "$work" --anchored --wildcards "${excludes[@]}" || fail "disk full?"
-gcc_src=$(ls -d "$work"/gcc-[0-9]*/ | head -1)
-for patch in $runtime_gcc_patches; do
-  run patch -d "$gcc_src" -p2 -i "$(dirname "$tarball")/patches/$patch.diff" || fail "patch $patch"
-done
-gcc_base=$(cat "$gcc_src/gcc/BASE-VER")
+is_left_out() {  # file list
+  local entry
+  for entry in $2; do
+    case "$1" in "${entry%%:*}.a"|"${entry%%:*}.dll.a") return 0 ;; esac
+  done
+  return 1
+}
 
-prefix=$work/prefix
-step="building the C run-time (mingw-w64-crt)"
-mkdir -p "$work/build-crt" && cd "$work/build-crt" || fail
-run env CC="$gcc" CXX="$gxx" CFLAGS="$runtime_cflags" CXXFLAGS="$runtime_cflags" \
-  "$work/mingw-w64/mingw-w64-crt/configure" --host=$target --prefix="$prefix/$target" $runtime_crt_configure &&
-  run make -j"$jobs" && run make install || fail
+# Debian's C run-time where nothing needs rebuilding, and the rest rebuilt
+# as Debian builds it, but for the Pentium.
+build_crt() {
+  begin "C run-time: checking Debian's files that are taken as they are"
+  local f name found late=
+  for f in $(dpkg-query -L "$runtime_crt_package" | grep "^/usr/$target/lib/[^/]*\.[ao]$"); do
+    name=${f##*/}
+    [[ " $(echo $runtime_crt_rebuilt) " == *" $name "* ]] && continue
+    is_left_out "$name" "$runtime_crt_left_out" && continue
+    found=$("$target-objdump" -d "$f" 2>>"$log" | awk -f "$runtime_instructions")
+    [ -z "$found" ] || { echo "$name: $found" >>"$log"; late+=" $name (${found%%$'\n'*})"; }
+    cp -p "$f" "$runtime/crt/" || fail "disk full?"
+  done
+  [ -z "$late" ] ||
+    fail "Debian's$late now hold code beyond the Pentium: add them to runtime_crt_rebuilt in recipe.sh"
+
+  begin "C run-time: unpacking and regenerating $runtime_crt_source $crt_version"
+  local src=$work/mingw-w64 build=$work/build-crt
+  run dpkg-source -x "$work/sources/${runtime_crt_source}_${crt_version#*:}.dsc" "$src" || fail "disk full?"
+  # Debian's build removes the tarball's generated files and makes them anew,
+  # so that its patches to Makefile.am take effect.
+  for f in aclocal.m4 'build-aux/*' config.h.in configure Makefile.in; do
+    find "$src/mingw-w64-crt" -wholename "*/$f" -type f -delete
+  done
+  (cd "$src/mingw-w64-crt" && run autoreconf -fi) || fail "are autoconf and automake installed?"
+
+  begin "C run-time: configuring"
+  mkdir -p "$build" && cd "$build" || fail "disk full?"
+  # Debian's flags, from dpkg-buildflags in the source folder (which maps it
+  # to "."), with the build folder mapped to /build for the compiler and the
+  # assembler; LDFLAGS lose the specs file, as in Debian's build.
+  local CFLAGS CPPFLAGS CXXFLAGS LDFLAGS ASFLAGS
+  eval "$(cd "$src" && DEB_BUILD_MAINT_OPTIONS=$runtime_crt_buildflags \
+    DEB_CPPFLAGS_MAINT_APPEND=$runtime_crt_cppflags dpkg-buildflags --export=sh 2>>"$log" | grep -E '^export (C|CPP|CXX|LD|AS)FLAGS=')"
+  CFLAGS="$CFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
+  CFLAGS="$CFLAGS -Wa,--debug-prefix-map,$src=. -Wa,--debug-prefix-map,$build=/build"
+  CXXFLAGS="$CXXFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
+  [ -n "${CFLAGS:-}" ] || fail "no dpkg-buildflags?"
+  LDFLAGS=$(sed -E 's/-specs=[^ ]+//' <<<"$LDFLAGS")
+  run "$src/mingw-w64-crt/configure" --disable-dependency-tracking --host=$target \
+    --prefix=/usr/$target $runtime_crt_configure CC="$gcc" CXX="$gxx" || fail
+
+  begin "C run-time: building its $(echo $runtime_crt_rebuilt | wc -w) files that hold compiled code"
+  # The noinst libraries first: some of the archives put together from them
+  # do not name them as prerequisites.
+  printf 'corvane-noinst: $(noinst_LIBRARIES)\n' >"$work/noinst.mk"
+  run make -j"$jobs" -f Makefile -f "$work/noinst.mk" corvane-noinst &&
+    run make -j"$jobs" $(for f in $runtime_crt_rebuilt; do echo "lib32/$f"; done) || fail
+  for f in $runtime_crt_rebuilt; do cp -p "lib32/$f" "$runtime/crt/" || fail "disk full?"; done
+  begin "C run-time: built"
+}
 
 # GCC's build makes its own compiler first and builds the target libraries
 # with it. Here the compiler is Debian's: gcc/xgcc and gcc/xg++ run it for the
-# Pentium, and of GCC's own build only the few generated headers and make
-# variables that libgcc's build reads are made.
-step="configuring GCC's target libraries"
-# Without the C library's headers here GCC takes the target for one without
-# a C library and builds a reduced libgcc.
-mkdir -p "$prefix/$target" "$work/build-gcc" && ln -s "/usr/$target/include" "$prefix/$target/sys-include" &&
-  cd "$work/build-gcc" || fail
-run "$gcc_src/configure" --target=$target --prefix="$prefix" $runtime_gcc_configure \
-  --with-as=/usr/bin/$target-as --with-ld=/usr/bin/$target-ld &&
-  run make configure-gcc && run make all-build-libiberty &&
-  run make -C gcc tconfig.h tm.h options.h insn-constants.h insn-modes.h insn-flags.h || fail
-printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gcc" "$runtime_arch" >gcc/xgcc &&
-  printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gxx" "$runtime_arch" >gcc/xg++ &&
-  chmod +x gcc/xgcc gcc/xg++ && mkdir -p gcc/include || fail
-# libgcc.mvars holds four of GCC's own make variables. Its own rule would
-# first make the compiler that is not built here, so the values are read
-# from GCC's Makefile and written as that rule writes them.
-printf '%s\n' 'corvane-mvars:' \
-  "	@echo GCC_CFLAGS = '\$(GCC_CFLAGS)'" \
-  "	@echo INHIBIT_LIBC_CFLAGS = '\$(INHIBIT_LIBC_CFLAGS)'" \
-  "	@echo TARGET_SYSTEM_ROOT = '\$(TARGET_SYSTEM_ROOT)'" \
-  "	@echo 'NO_PIE_CFLAGS = '" >"$work/mvars.mk" &&
-  make -s -C gcc -f Makefile -f "$work/mvars.mk" corvane-mvars >gcc/libgcc.mvars 2>>"$log" || fail
+# Pentium, and of GCC's own build only its configuration is made, for the
+# make variables and tconfig.h that libgcc reads.
+build_gcc() {
+  begin "GCC: unpacking $runtime_gcc_source $gcc_version"
+  local upstream=${gcc_version%-*} tarball patch part excludes=()
+  upstream=${upstream#*:}
+  mkdir -p "$work/orig" &&
+    run tar -xzf "$work/sources/${runtime_gcc_source}_$upstream.orig.tar.gz" -C "$work/orig" --wildcards '*/gcc-[0-9]*.tar.*' &&
+    run tar -xJf "$work/sources/${runtime_gcc_source}_${gcc_version#*:}.debian.tar.xz" -C "$work/orig" \
+      $(for patch in $runtime_gcc_patches; do echo "debian/patches/$patch.diff"; done) || fail "disk full?"
+  tarball=$(ls "$work"/orig/*/gcc-[0-9]*.tar.* 2>/dev/null | head -1)
+  [ -n "$tarball" ] || fail "no GCC tarball in $runtime_gcc_source"
+  for part in $runtime_gcc_unneeded; do excludes+=("--exclude=gcc-[0-9]*/$part"); done
+  run tar -xf "$tarball" -C "$work" --anchored --wildcards "${excludes[@]}" && rm -f "$tarball" || fail "disk full?"
+  local gcc_src
+  gcc_src=$(ls -d "$work"/gcc-[0-9]*/ | head -1)
+  for patch in $runtime_gcc_patches; do
+    run patch -d "$gcc_src" -p2 -i "$work/orig/debian/patches/$patch.diff" || fail "patch $patch"
+  done
+  # Debian's compiler calls itself by its own version string, not the
+  # tarball's: its library folder and the coverage data version follow it.
+  echo "$compiler_version" >"$gcc_src/gcc/BASE-VER" || fail
 
-step="building libgcc and libstdc++"
-run env $runtime_libstdcxx_cache make -j"$jobs" -o all-gcc all-target-libgcc all-target-libstdc++-v3 &&
-  run make -o all-gcc install-target-libgcc install-target-libstdc++-v3 || fail
+  begin "GCC: configuring"
+  local prefix=$work/prefix build=$work/build-gcc
+  # Without the C library's headers here GCC takes the target for one without
+  # a C library and builds a reduced libgcc.
+  mkdir -p "$prefix/$target" "$build/gcc/include" && ln -s "/usr/$target/include" "$prefix/$target/sys-include" &&
+    cd "$build" || fail
+  # GCC's source is named relative to the build, and the work folder is
+  # mapped, so that no file names the work folder. Debian's libraries hold
+  # no debug information, and -g does not change the code GCC makes.
+  run env CFLAGS_FOR_TARGET="-O2 -ffile-prefix-map=$work=/build" \
+    CXXFLAGS_FOR_TARGET="-O2 -ffile-prefix-map=$work=/build" \
+    "../$(basename "$gcc_src")/configure" --target=$target --prefix="$prefix" $runtime_gcc_configure \
+    --with-as=/usr/bin/$target-as --with-ld=/usr/bin/$target-ld || fail
+  printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gcc" "$runtime_arch" >gcc/xgcc &&
+    printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gxx" "$runtime_arch" >gcc/xg++ &&
+    chmod +x gcc/xgcc gcc/xg++ || fail
+  # GCC's own configure writes into gcc/ the assembler, linker and nm that
+  # the libraries' configure tests use: they run once it is done.
+  begin "GCC: configuring its own Makefile"
+  run make configure-gcc && run make -C gcc tconfig.h || fail
+  begin "GCC: configuring libgcc and libstdc++"
+  run env $runtime_libstdcxx_cache make -j2 --output-sync=target -o all-gcc -o all-target-libgcc \
+    configure-target-libgcc configure-target-libstdc++-v3 || fail
+  local header
+  for header in $runtime_gcc_generated; do
+    cp "$debian_gcc_lib/plugin/include/$header" gcc/ 2>>"$log" || fail "no $header in Debian's plugin folder"
+  done
+  # libgcc.mvars holds four of GCC's own make variables. Its own rule would
+  # first make the compiler that is not built here, so the values are read
+  # from GCC's Makefile and written as that rule writes them.
+  printf '%s\n' 'corvane-mvars:' \
+    "	@echo GCC_CFLAGS = '\$(GCC_CFLAGS)'" \
+    "	@echo INHIBIT_LIBC_CFLAGS = '\$(INHIBIT_LIBC_CFLAGS)'" \
+    "	@echo TARGET_SYSTEM_ROOT = '\$(TARGET_SYSTEM_ROOT)'" \
+    "	@echo 'NO_PIE_CFLAGS = '" >"$work/mvars.mk" &&
+    make -s -C gcc -f Makefile -f "$work/mvars.mk" corvane-mvars >gcc/libgcc.mvars 2>>"$log" || fail
 
-step="arranging the runtime"
-runtime=$work/runtime
-mkdir -p "$runtime" && mv "$prefix/lib/gcc/$target/$gcc_base" "$runtime/gcc" &&
-  mv "$prefix/$target/lib" "$runtime/crt" || fail
+  begin "GCC: building libgcc"
+  run make -j"$jobs" -o all-gcc all-target-libgcc || fail
+  begin "GCC: building libstdc++"
+  run make -j"$jobs" -o all-gcc all-target-libstdc++-v3 &&
+    run make -o all-gcc install-target-libgcc install-target-libstdc++-v3 || fail
+  mv "$prefix/lib/gcc/$target/$compiler_version" "$runtime/gcc" || fail
+}
+
+# Each in a process group of its own, so that the other one can be stopped
+# when one fails.
+once_failed=$work/failed
+set -m
+build_crt & parts+=" $!"
+build_gcc & parts+=" $!"
+set +m
+for p in $parts; do
+  wait -n || exit 1
+done
+parts= once_failed=
+
+begin "arranging the runtime"
 rm -f "$runtime"/gcc/*.la "$runtime"/gcc/*-gdb.py
-# Built static only, libgcc.a holds the unwinder. The driver still asks for
-# libgcc_eh, and finding none here it would take Debian's: an empty one.
-run "$target-ar" rc "$runtime/gcc/libgcc_eh.a" || fail
+for lib in $runtime_gcc_empty; do
+  run "$target-ar" rc "$runtime/gcc/$lib.a" || fail
+done
+left_out() {  # folder entries
+  local entry lib
+  for entry in $2; do
+    lib=${entry%%:*}
+    for f in "$lib.a" "$lib.dll.a"; do
+      [ -e "$1/$f" ] ||
+        printf 'INPUT("%s for the Pentium (the Pentium runtime leaves it out; Debian'"'"'s is for the Pentium Pro)")\n' \
+          "$lib" >"$1/$f" || fail "disk full?"
+    done
+  done
+}
+left_out "$runtime/gcc" "$runtime_gcc_left_out"
+left_out "$runtime/crt" "$runtime_crt_left_out"
+# The options that would link them fail before the linker starts.
+specs=
+for entry in $runtime_gcc_left_out $runtime_crt_left_out; do
+  pattern=${entry#*:}
+  [ "${pattern#-l}" = "$pattern" ] || continue
+  specs+=" %{$pattern:%e-${pattern%\*} needs ${entry%%:*}, which the Pentium runtime leaves out (Debian's is for the Pentium Pro)}"
+done
+printf '*link:\n+%s\n\n' "$specs" >"$runtime/gcc/left-out.specs" || fail "disk full?"
 
-step="comparing with Debian's runtime"
+begin "comparing with Debian's runtime"
 run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++" "$runtime/gcc/include/c++" ||
   fail "the C++ headers differ from Debian's"
 symbols() { "$target-nm" -g --defined-only "$@" 2>/dev/null | awk 'NF == 3 { print $3 }' | sort -u; }
 missing=$(comm -23 <(symbols "$debian_gcc_lib"/lib{stdc++,supc++,gcc,gcc_eh}.a) \
-                   <(symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -v -e "$runtime_abi_exempt")
-for lib in mingw32 mingwex moldname msvcrt kernel32; do
-  missing+=$(comm -23 <(symbols "/usr/$target/lib/lib$lib.a") <(symbols "$runtime/crt/lib$lib.a"))
+                   <(symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -vxF -e "${runtime_abi_exempt// /$'\n'}")
+for f in $runtime_crt_rebuilt; do
+  missing+=$(comm -23 <(symbols "/usr/$target/lib/$f") <(symbols "$runtime/crt/$f"))
 done
 [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "symbols of Debian's libraries are missing"; }
 
 # The compilers a build uses: Debian's drivers for the Pentium, pointed at
-# this runtime. Both -B are needed: without the first the driver takes
-# Debian's libgcc silently, without the second Debian's C run-time. A build
-# names them by this folder, so a new runtime is a new compiler to CMake,
-# which then configures afresh rather than keep flags naming a runtime gone.
-step="writing the compiler drivers"
+# this runtime. Both -B are needed, in this order (GCC's folder before the C
+# run-time's, as Debian's are): without the first the driver takes Debian's
+# libgcc silently, without the second Debian's C run-time. The assembler too
+# is told the CPU, so that a later instruction in the project's own inline
+# assembly or intrinsics fails where it is assembled; the runtime's own
+# sources, whose CPUID-guarded code holds such instructions, never come
+# through here. A build names the drivers by this folder, so a new runtime is
+# a new compiler to CMake, which then configures afresh rather than keep
+# flags naming a runtime gone.
+begin "writing the compiler drivers"
 mkdir -p "$runtime/bin" || fail "disk full?"
 cxx_headers="-nostdinc++ -isystem $dir/gcc/include/c++ -isystem $dir/gcc/include/c++/$target"
 cxx_headers="$cxx_headers -isystem $dir/gcc/include/c++/backward"
@@ -153,13 +290,13 @@ for tool in gcc g++; do
   [ $tool = g++ ] && extra=$cxx_headers
   printf '#!/bin/sh
 # %s-%s-win32 for the Pentium, with the runtime of this folder.
-exec %s -march=%s -B%s/gcc/ -B%s/crt/ %s "$@"
+exec %s -march=%s -Wa,-march=%s -B%s/gcc/ -B%s/crt/ -specs=%s/gcc/left-out.specs %s "$@"
 ' \
-    "$target" "$tool" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$dir" "$dir" "$extra" \
+    "$target" "$tool" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$runtime_arch" "$dir" "$dir" "$dir" "$extra" \
     >"$runtime/bin/$target-$tool" && chmod +x "$runtime/bin/$target-$tool" || fail "disk full?"
 done
 
-step="linking a program with nothing of Debian's runtime"
+begin "checking programs built with it"
 cat >"$work/probe.cpp" <<'EOF'
 #include <stdexcept>
 #include <string>
@@ -167,21 +304,42 @@ int main(int argc, char**) { try { throw std::runtime_error(std::string(argc, 'x
                              catch (const std::exception& e) { return e.what()[0] != 'x'; } }
 EOF
 # The drivers name the runtime's final folder; until the rename it is here.
-sed "s|$dir/|$runtime/|g" "$runtime/bin/$target-g++" >"$work/probe-g++" && chmod +x "$work/probe-g++" || fail
-run "$work/probe-g++" -O2 -static "$work/probe.cpp" -o "$work/probe.exe" -Wl,-Map,"$work/probe.map" || fail
+for tool in gcc g++; do
+  sed "s|$dir/|$runtime/|g" "$runtime/bin/$target-$tool" >"$work/probe-$tool" && chmod +x "$work/probe-$tool" || fail
+done
+run "$work/probe-g++" -O2 -static "$work/probe.cpp" -o "$work/probe.exe" -Wl,-Map,"$work/probe.map" \
+  -lws2_32 -lgdi32 -lole32 -luuid || fail
 taken=$(grep -oE "(/usr/lib/gcc/$target|/usr/$target/lib)/[^ ()]+" "$work/probe.map" | sort -u)
 [ -z "$taken" ] || { echo "$taken" >>"$log"; fail "the program still took parts of Debian's runtime"; }
+# libgcov accepts the coverage data of objects that Debian's compiler makes.
+(cd "$work" && run "$work/probe-gcc" --coverage -c -x c - -o covered.o <<<'int main(void) { return 0; }') &&
+  version=$(od -An -tx4 -j4 -N4 "$work/covered.gcno" | tr -d ' ') && [ -n "$version" ] || fail
+"$target-objdump" -d "$runtime/gcc/libgcov.a" | grep -q "cmpl *\$0x$version," ||
+  fail "libgcov does not take the coverage data version $version of the compiler's objects"
+echo 'int main(void) { __asm__("addps %xmm0, %xmm1"); return 0; }' >"$work/late.c"
+! run "$work/probe-gcc" -c "$work/late.c" -o "$work/late.o" ||
+  fail "the assembler took an SSE instruction for the Pentium"
+echo 'int main(void) { return 0; }' >"$work/plain.c"
+for entry in $runtime_gcc_left_out $runtime_crt_left_out; do
+  use=${entry#*:}
+  [ "${use#-l}" = "$use" ] && use=-${use%\*}
+  "$work/probe-gcc" "$work/plain.c" -o "$work/plain.exe" $use >"$work/left-out" 2>&1 && fail "$use linked"
+  cat "$work/left-out" >>"$log"
+  [ "$(grep -vc '^collect2: ' "$work/left-out")" = 1 ] && grep -q "${entry%%:*}[ ,]" "$work/left-out" ||
+    fail "$use did not fail in one line"
+done
+named=$(grep -rlF "$work" "$runtime")
+[ -z "$named" ] || { echo "$named" >>"$log"; fail "files name the build folder"; }
 
-step="putting the runtime in place"
+begin "putting the runtime in place"
 {
   echo "The Pentium runtime: mingw-w64-crt $crt_version, libgcc and libstdc++ of GCC $gcc_version,"
   echo "built for -march=$runtime_arch by $runtime_gcc_package $gcc_package_version.
 bin/ holds the compiler drivers that use it."
 } >"$runtime/README" && mv "$runtime" "$dir" || fail "disk full?"
 
-# Runtimes of other recipes or compilers are of no further use.
-for old in "$runtime_cache"/pentium-runtime-*; do
-  [ "$old" = "$dir" ] || [ "$old" = "$dir.log" ] || rm -rf "$old"
-done
-say "the Pentium runtime is ready"
+# Another checkout's recipe may still use its own runtime: the most recent
+# other one stays.
+once_per_machine_prune "$runtime_cache" pentium-runtime 2
+begin "the Pentium runtime is ready"
 echo "$dir"

@@ -6,28 +6,64 @@
 
 runtime_target=i686-w64-mingw32
 runtime_arch=i586
-runtime_cflags="-O2 -march=$runtime_arch"
 
 # The installed compiler, whose versions the sources must match: its C
-# run-time comes from mingw-w64's sources, its libgcc and libstdc++ from
-# gcc-12-source (the compiler package's version is GCC's plus its own).
+# run-time is built from the source package mingw-w64, and the compiler from
+# gcc-12, at the version its Built-Using field names. The archive keeps a
+# source that a package in the suite names there, so it stays on the mirror
+# after a point update of gcc-12, until the cross compiler is rebuilt.
 runtime_compiler_packages="gcc-mingw-w64-i686-win32 g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686"
 runtime_crt_package=mingw-w64-i686-dev
 runtime_crt_source=mingw-w64
 runtime_gcc_package=gcc-mingw-w64-i686-win32
-runtime_gcc_source=gcc-12-source
+runtime_gcc_source=gcc-12
 
 # The suites the sources may come from. One whose index fails to update is
 # passed over, as long as the versions needed are found in another.
 runtime_suites="bookworm bookworm-updates bookworm-security"
 
 # Debian's own changes to GCC that reach a MinGW-w64 target's libraries, in
-# gcc-12-source's debian/patches: the others are for Linux, Hurd, other CPUs
-# or languages, or the compiler itself.
+# gcc-12's debian/patches: the others are for Linux, Hurd, other CPUs or
+# languages, or the compiler itself.
 runtime_gcc_patches="cuda-float128"
 
-# mingw-w64-crt as Debian configures it, on msvcrt.dll, which Windows 98 SE has.
+# mingw-w64-crt as Debian configures it, on msvcrt.dll, which Windows 98 SE has,
+# regenerated from its patched Makefile.am (Debian's patches drop -std=gnu99
+# and name dlltool's temporary files) and with Debian's build flags
+# (dpkg-buildflags with these options, and the build folder mapped to /build).
 runtime_crt_configure="--enable-lib32 --disable-lib64 --with-default-msvcrt=msvcrt"
+runtime_crt_buildflags="hardening=-all optimize=-lto"
+runtime_crt_cppflags=-Wno-expansion-to-defined
+
+# The C run-time's files that hold code compiled by GCC, rebuilt for the
+# Pentium; every other file of the C run-time in $runtime_crt_package holds
+# only dlltool's import stubs and data, and is taken from Debian as it is,
+# once a check has found no instruction beyond the Pentium in it.
+runtime_crt_rebuilt="libmingwex.a libmingw32.a libmsvcrt.a libmsvcrt-os.a libkernel32.a
+  libws2_32.a libmincore.a libntoskrnl.a libgmon.a libdinput.a libdinput8.a libdxerr8.a libdxerr9.a
+  libcrtdll.a libmsvcrt10.a libmsvcrt20.a libmsvcrt40.a libmsvcr70.a libmsvcr71.a libmsvcr80.a
+  libmsvcr90.a libmsvcr90d.a libmsvcr100.a libmsvcr110.a libmsvcr120.a libmsvcr120d.a
+  libmsvcr120_app.a libucrt.a libucrtbase.a libucrtapp.a
+  crt1.o crt2.o crt1u.o crt2u.o dllcrt1.o dllcrt2.o gcrt0.o gcrt1.o gcrt2.o CRT_fp10.o CRT_fp8.o"
+
+# Libraries that are not rebuilt, each with the option that would link it
+# (a pattern of the driver's specs) or -lNAME. Debian's are for the Pentium
+# Pro: in their place the runtime holds a linker script of their name that
+# fails the link in one line, and the drivers' specs fail a link with such an
+# option in one line before the linker starts. Those of GCC first, then
+# those of mingw-w64's libraries.
+runtime_gcc_left_out="libssp:fstack-protector* libssp_nonshared:-lssp_nonshared libatomic:-latomic
+  libquadmath:-lquadmath libgomp:fopenmp libgcc_s:shared-libgcc"
+runtime_crt_left_out="libpthread:pthread libwinpthread:-lwinpthread libpseh:-lpseh
+  libwinstorecompat:-lwinstorecompat libwindowsappcompat:-lwindowsappcompat"
+
+# libgcc reads a few headers that GCC's own build generates. They are taken
+# from the plugin folder of Debian's compiler, whose build made them, so no
+# generator program is built here.
+runtime_gcc_generated="tm.h options.h insn-constants.h insn-modes.h insn-flags.h auto-host.h version.h"
+# Archives a link asks for that have nothing to hold: libgcc.a holds the
+# unwinder when built static only.
+runtime_gcc_empty="libgcc_eh"
 
 # GCC's choices as Debian's compiler reports them (-v), for the target
 # libraries alone: static only, and no compiler of its own.
@@ -47,9 +83,12 @@ runtime_gcc_unneeded="gcc/testsuite gcc/ada gcc/po gcc/go gcc/d gcc/fortran gcc/
   libada gnattools gotools libobjc libffi liboffloadmic libitm libvtv libquadmath"
 
 # The global symbols of Debian's libraries ours may lack: the list-node
-# names of the old ABI, which only the shared library's versioned
+# functions of the old ABI, which only the shared library's versioned
 # compatibility objects define and no header of GCC 12 refers to.
-runtime_abi_exempt='_List_node_base'
+runtime_abi_exempt="__ZNSt15_List_node_base7_M_hookEPS_ __ZNSt15_List_node_base9_M_unhookEv
+  __ZNSt15_List_node_base10_M_reverseEv __ZNSt15_List_node_base11_M_transferEPS_S0_
+  __ZNSt9__cxx199815_List_node_base7_M_hookEPS0_ __ZNSt9__cxx199815_List_node_base9_M_unhookEv
+  __ZNSt9__cxx199815_List_node_base10_M_reverseEv __ZNSt9__cxx199815_List_node_base11_M_transferEPS0_S1_"
 # Lines of Debian's bits/c++config.h that may differ: symbol versioning,
 # which only a shared library has, and the two instructions left out.
 runtime_config_exempt='_GLIBCXX_\(HAVE_\)\?\(SYMVER\|EXCEPTION_PTR_SINCE_GCC46\|X86_RDRAND\|X86_RDSEED\)'

@@ -5,6 +5,9 @@
 
 runtime_src=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 runtime_cache=${CORVANE_RUNTIME_CACHE:-/var/cache/corvane}
+# The scanner that finds instructions beyond the Pentium, shared with the
+# release check.
+runtime_instructions=$runtime_src/../../tests/release/pentium_instructions.awk
 . "$runtime_src/recipe.sh"
 
 # Everything that decides what a runtime holds: the recipe, the build, and
@@ -13,7 +16,7 @@ runtime_hash() {
   local f
   {
     for f in "$runtime_src/recipe.sh" "$runtime_src/build-runtime.sh" "$runtime_src/../private-apt.sh" \
-             "$runtime_src/../once-per-machine.sh"; do
+             "$runtime_src/../once-per-machine.sh" "$runtime_instructions"; do
       echo "${f##*/}"; cat "$f"
     done
     dpkg-query -W -f='${Package} ${Version}\n' $runtime_compiler_packages 2>/dev/null
