@@ -133,10 +133,10 @@ build_crt() {
   local CFLAGS CPPFLAGS CXXFLAGS LDFLAGS ASFLAGS
   eval "$(cd "$src" && DEB_BUILD_MAINT_OPTIONS=$runtime_crt_buildflags \
     DEB_CPPFLAGS_MAINT_APPEND=$runtime_crt_cppflags dpkg-buildflags --export=sh 2>>"$log" | grep -E '^export (C|CPP|CXX|LD|AS)FLAGS=')"
+  [ -n "${CFLAGS:-}" ] && [ -n "${CXXFLAGS:-}" ] && [ -n "${LDFLAGS+set}" ] || fail "no dpkg-buildflags?"
   CFLAGS="$CFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
   CFLAGS="$CFLAGS -Wa,--debug-prefix-map,$src=. -Wa,--debug-prefix-map,$build=/build"
   CXXFLAGS="$CXXFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
-  [ -n "${CFLAGS:-}" ] || fail "no dpkg-buildflags?"
   LDFLAGS=$(sed -E 's/-specs=[^ ]+//' <<<"$LDFLAGS")
   run "$src/mingw-w64-crt/configure" --disable-dependency-tracking --host=$target \
     --prefix=/usr/$target $runtime_crt_configure CC="$gcc" CXX="$gxx" || fail
