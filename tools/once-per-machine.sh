@@ -16,12 +16,25 @@ once_per_machine_start() {  # tool what cache log lock
   flock 9 2>>"$log" || fail "cannot take the lock $3/$5"
 }
 
-# Of parts built side by side, only the first to fail says so: the caller
-# names a file in once_failed that the first failure makes.
+# Of parts built side by side, only the first to fail is told, and by the
+# caller once every part has stopped (once_parts_failed), so that no other
+# part's progress line comes after it: a part writes its failure into the
+# file once_failed names, which the first failure makes.
 fail() {  # [hint]
-  if [ -z "${once_failed:-}" ] || (set -C; : >"$once_failed") 2>/dev/null; then
-    echo "$once_tool: $once_what could not be built: $step failed${1:+ ($1)}; log: $log" >&2
+  local message="$once_tool: $once_what could not be built: $step failed${1:+ ($1)}; log: $log"
+  if [ -z "${once_failed:-}" ]; then
+    echo "$message" >&2
+  else
+    (set -C; echo "$message" >"$once_failed") 2>/dev/null
   fi
+  exit 1
+}
+once_parts_failed() {  # pid...
+  local p
+  for p in "$@"; do kill -TERM -- -"$p" 2>/dev/null; done
+  wait
+  cat "$once_failed" >&2 2>/dev/null ||
+    echo "$once_tool: $once_what could not be built: a part of it ended without a word; log: $log" >&2
   exit 1
 }
 say() { echo "$once_tool: $*" | tee -a "$log" >&2; }

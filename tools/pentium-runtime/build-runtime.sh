@@ -229,7 +229,7 @@ build_crt & parts+=" $!"
 build_gcc & parts+=" $!"
 set +m
 for p in $parts; do
-  wait -n || exit 1
+  wait -n || once_parts_failed $parts
 done
 parts= once_failed=
 
