@@ -309,7 +309,11 @@ for tool in gcc g++; do
 done
 run "$work/probe-g++" -O2 -static "$work/probe.cpp" -o "$work/probe.exe" -Wl,-Map,"$work/probe.map" \
   -lws2_32 -lgdi32 -lole32 -luuid || fail
-taken=$(grep -oE "(/usr/lib/gcc/$target|/usr/$target/lib)/[^ ()]+" "$work/probe.map" | sort -u)
+# Linked without -static too, as CMake's first test program is: g++ then
+# asks for libgcc_s.
+run "$work/probe-g++" -O2 "$work/probe.cpp" -o "$work/probe-plain.exe" -Wl,-Map,"$work/probe-plain.map" ||
+  fail "a C++ program linked without -static"
+taken=$(grep -ohE "(/usr/lib/gcc/$target|/usr/$target/lib)/[^ ()]+" "$work/probe.map" "$work/probe-plain.map" | sort -u)
 [ -z "$taken" ] || { echo "$taken" >>"$log"; fail "the program still took parts of Debian's runtime"; }
 # libgcov accepts the coverage data of objects that Debian's compiler makes.
 (cd "$work" && run "$work/probe-gcc" --coverage -c -x c - -o covered.o <<<'int main(void) { return 0; }') &&

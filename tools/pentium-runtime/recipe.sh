@@ -53,7 +53,7 @@ runtime_crt_rebuilt="libmingwex.a libmingw32.a libmsvcrt.a libmsvcrt-os.a libker
 # option in one line before the linker starts. Those of GCC first, then
 # those of mingw-w64's libraries.
 runtime_gcc_left_out="libssp:fstack-protector* libssp_nonshared:-lssp_nonshared libatomic:-latomic
-  libquadmath:-lquadmath libgomp:fopenmp libgcc_s:shared-libgcc"
+  libquadmath:-lquadmath libgomp:fopenmp"
 runtime_crt_left_out="libpthread:pthread libwinpthread:-lwinpthread libpseh:-lpseh
   libwinstorecompat:-lwinstorecompat libwindowsappcompat:-lwindowsappcompat"
 
@@ -62,8 +62,10 @@ runtime_crt_left_out="libpthread:pthread libwinpthread:-lwinpthread libpseh:-lps
 # generator program is built here.
 runtime_gcc_generated="tm.h options.h insn-constants.h insn-modes.h insn-flags.h auto-host.h version.h"
 # Archives a link asks for that have nothing to hold: libgcc.a holds the
-# unwinder when built static only.
-runtime_gcc_empty="libgcc_eh"
+# unwinder when built static only, and the whole of libgcc, so the
+# -shared-libgcc that g++ passes by itself to every link not -static links
+# libgcc statically, as -static-libgcc does.
+runtime_gcc_empty="libgcc_eh libgcc_s"
 
 # GCC's choices as Debian's compiler reports them (-v), for the target
 # libraries alone: static only, and no compiler of its own.
