@@ -9,7 +9,7 @@ set(TOOLCHAIN_PREFIX i686-w64-mingw32)
 # linked with a runtime (C run-time, libgcc, libstdc++) built the same way.
 # Debian's prebuilt runtime is for the Pentium Pro, whose CMOV and FCOMI
 # fault on those CPUs before WinMain runs. The runtime is built once per
-# machine (about 6 minutes); later calls only name its folder, whose bin/
+# machine (about 10 minutes); later calls only name its folder, whose bin/
 # holds Debian's win32-thread compiler drivers pointed at it.
 execute_process(
   COMMAND ${CMAKE_CURRENT_LIST_DIR}/../tools/pentium-runtime/build-runtime.sh

@@ -26,7 +26,7 @@ dir=$runtime_cache/pentium-runtime-$hash
 once_per_machine_start build-runtime "the Pentium runtime" "$runtime_cache" "$dir.log" .runtime.lock
 [ -d "$dir" ] && { once_per_machine_used "$dir"; echo "$dir"; exit 0; }
 
-say "building the Pentium runtime in $dir (about 6 minutes on two cores); log: $log"
+say "building the Pentium runtime in $dir (about 10 minutes on two cores); log: $log"
 begin "checking the free space"
 need_kb=$((2 * 1024 * 1024))
 free_kb=$(df -Pk "$runtime_cache" | awk 'NR == 2 { print $4 }')
