@@ -90,7 +90,7 @@ private:
     {
         if (HIWORD(reinterpret_cast<ULONG_PTR>(name)) != 0 && std::strcmp(name, "AssignProcessToJobObject") == 0) {
             s_asked = true;
-            return reinterpret_cast<FARPROC>(&Refuse);
+            return reinterpret_cast<FARPROC>(reinterpret_cast<void*>(&Refuse));
         }
         return s_original(module, name);
     }
