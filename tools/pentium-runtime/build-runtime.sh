@@ -129,7 +129,7 @@ build_crt() {
   mkdir -p "$build" && cd "$build" || fail "disk full?"
   # Debian's flags, from dpkg-buildflags in the source folder (which maps it
   # to "."), with the build folder mapped to /build for the compiler and the
-  # assembler; LDFLAGS lose the specs file, as in Debian's build.
+  # assembler; LDFLAGS lose Debian's driver rule file, as in Debian's build.
   local CFLAGS CPPFLAGS CXXFLAGS LDFLAGS ASFLAGS
   eval "$(cd "$src" && DEB_BUILD_MAINT_OPTIONS=$runtime_crt_buildflags \
     DEB_CPPFLAGS_MAINT_APPEND=$runtime_crt_cppflags dpkg-buildflags --export=sh 2>>"$log" | grep -E '^export (C|CPP|CXX|LD|AS)FLAGS=')"
@@ -252,13 +252,13 @@ left_out() {  # folder entries
 left_out "$runtime/gcc" "$runtime_gcc_left_out"
 left_out "$runtime/crt" "$runtime_crt_left_out"
 # The options that would link them fail before the linker starts.
-specs=
+link_rules=
 for entry in $runtime_gcc_left_out $runtime_crt_left_out; do
   pattern=${entry#*:}
   [ "${pattern#-l}" = "$pattern" ] || continue
-  specs+=" %{$pattern:%e-${pattern%\*} needs ${entry%%:*}, which the Pentium runtime leaves out (Debian's is for the Pentium Pro)}"
+  link_rules+=" %{$pattern:%e-${pattern%\*} needs ${entry%%:*}, which the Pentium runtime leaves out (Debian's is for the Pentium Pro)}"
 done
-printf '*link:\n+%s\n\n' "$specs" >"$runtime/gcc/left-out.specs" || fail "disk full?"
+printf '*link:\n+%s\n\n' "$link_rules" >"$runtime/gcc/left-out.rules" || fail "disk full?"
 
 begin "comparing with Debian's runtime"
 run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++" "$runtime/gcc/include/c++" ||
@@ -290,7 +290,7 @@ for tool in gcc g++; do
   [ $tool = g++ ] && extra=$cxx_headers
   printf '#!/bin/sh
 # %s-%s-win32 for the Pentium, with the runtime of this folder.
-exec %s -march=%s -Wa,-march=%s -B%s/gcc/ -B%s/crt/ -specs=%s/gcc/left-out.specs %s "$@"
+exec %s -march=%s -Wa,-march=%s -B%s/gcc/ -B%s/crt/ -specs=%s/gcc/left-out.rules %s "$@"
 ' \
     "$target" "$tool" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$runtime_arch" "$dir" "$dir" "$dir" "$extra" \
     >"$runtime/bin/$target-$tool" && chmod +x "$runtime/bin/$target-$tool" || fail "disk full?"

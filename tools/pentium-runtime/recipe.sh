@@ -47,9 +47,9 @@ runtime_crt_rebuilt="libmingwex.a libmingw32.a libmsvcrt.a libmsvcrt-os.a libker
   crt1.o crt2.o crt1u.o crt2u.o dllcrt1.o dllcrt2.o gcrt0.o gcrt1.o gcrt2.o CRT_fp10.o CRT_fp8.o"
 
 # Libraries that are not rebuilt, each with the option that would link it
-# (a pattern of the driver's specs) or -lNAME. Debian's are for the Pentium
+# (a pattern of the driver's option rules) or -lNAME. Debian's are for the Pentium
 # Pro: in their place the runtime holds a linker script of their name that
-# fails the link in one line, and the drivers' specs fail a link with such an
+# fails the link in one line, and the drivers' rules fail a link with such an
 # option in one line before the linker starts. Those of GCC first, then
 # those of mingw-w64's libraries.
 runtime_gcc_left_out="libssp:fstack-protector* libssp_nonshared:-lssp_nonshared libatomic:-latomic
