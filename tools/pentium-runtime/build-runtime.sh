@@ -99,21 +99,25 @@ is_left_out() {  # file list
   return 1
 }
 
-# Debian's C run-time where nothing needs rebuilding, and the rest rebuilt
-# as Debian builds it, but for the Pentium.
+# Debian's C run-time, with each member that holds an instruction beyond the
+# Pentium rebuilt from its source as Debian builds it, but for the Pentium:
+# every other member, the import stubs among them, stays Debian's. Some of
+# those members hold such instructions on purpose (the fenv functions' SSE,
+# behind CPUID) or data that the disassembler decodes; they are rebuilt too,
+# which changes nothing for them.
 build_crt() {
-  begin "C run-time: checking Debian's files that are taken as they are"
-  local f name found late=
+  begin "C run-time: finding the members of Debian's files that hold instructions beyond the Pentium"
+  local f name late=$work/crt-late
+  : >"$late" || fail "disk full?"
   for f in $(dpkg-query -L "$runtime_crt_package" | grep "^/usr/$target/lib/[^/]*\.[ao]$"); do
     name=${f##*/}
-    [[ " $(echo $runtime_crt_rebuilt) " == *" $name "* ]] && continue
     is_left_out "$name" "$runtime_crt_left_out" && continue
-    found=$("$target-objdump" -d "$f" 2>>"$log" | awk -f "$runtime_instructions")
-    [ -z "$found" ] || { echo "$name: $found" >>"$log"; late+=" $name (${found%%$'\n'*})"; }
+    "$target-objdump" -d "$f" >"$work/crt-disassembly" 2>>"$log" || fail "objdump cannot read $f"
+    # A member of an archive by its name; a file that is no archive whole.
+    awk -f "$runtime_instructions" "$work/crt-disassembly" | cut -f1 | sort -u | sed "s|^|$name |" >>"$late"
     cp -p "$f" "$runtime/crt/" || fail "disk full?"
   done
-  [ -z "$late" ] ||
-    fail "Debian's$late now hold code beyond the Pentium: add them to runtime_crt_rebuilt in recipe.sh"
+  echo "$(wc -l <"$late") members hold instructions beyond the Pentium:" >>"$log" && cat "$late" >>"$log"
 
   begin "C run-time: unpacking and regenerating $runtime_crt_source $crt_version"
   local src=$work/mingw-w64 build=$work/build-crt
@@ -141,20 +145,74 @@ build_crt() {
   run "$src/mingw-w64-crt/configure" --disable-dependency-tracking --host=$target \
     --prefix=/usr/$target $runtime_crt_configure CC="$gcc" CXX="$gxx" || fail
 
-  begin "C run-time: building its $(echo $runtime_crt_rebuilt | wc -w) files that hold compiled code"
-  # The noinst libraries first: some of the archives put together from them
-  # do not name them as prerequisites.
-  printf 'corvane-noinst: $(noinst_LIBRARIES)\n' >"$work/noinst.mk"
-  run make -j"$jobs" -f Makefile -f "$work/noinst.mk" corvane-noinst &&
-    run make -j"$jobs" $(for f in $runtime_crt_rebuilt; do echo "lib32/$f"; done) || fail
-  for f in $runtime_crt_rebuilt; do cp -p "lib32/$f" "$runtime/crt/" || fail "disk full?"; done
+  # An archive names its members by the object's file name; the Makefile's
+  # rules name the objects with their folder. Two sources of one library may
+  # share a file name (libmingwex's two strtof.o): both are built, and each
+  # of the archive's members of that name is matched by the symbols it defines.
+  local objects=$work/crt-objects
+  sed -n 's/^\([^ 	#:]*\/[^ 	:/]*\)\.\$(OBJEXT):.*/\1.o/p' Makefile | sort -u |
+    awk '{ n = split($0, part, "/"); print part[n], $0 }' >"$objects"
+  local targets
+  targets=$(awk 'NR == FNR { if ($2 != "") want[$2] = 1; else whole[$1] = 1; next }
+                 $1 in want { print $2 }
+                 END { for (f in whole) print "lib32/" f }' "$late" "$objects" | sort -u)
+  local missing
+  missing=$(awk 'NR == FNR { known[$1] = 1; next } $2 != "" && !($2 in known) { print $1 ": " $2 }' "$objects" "$late")
+  [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "no source for ${missing%%$'\n'*}"; }
+  begin "C run-time: building the $(echo $targets | wc -w) objects of those members"
+  mkdir -p lib32 && run make -j"$jobs" $targets || fail
+
+  begin "C run-time: putting the rebuilt members in Debian's files"
+  local archive
+  for archive in $(awk '$2 != "" { print $1 }' "$late" | sort -u); do
+    replace_members "$archive" "$late" "$objects" || fail "$archive"
+  done
+  for f in $(awk '$2 == "" { print $1 }' "$late"); do
+    cp -p "lib32/$f" "$runtime/crt/$f" || fail "disk full?"
+  done
   begin "C run-time: built"
 }
 
+# Makes $runtime/crt/ARCHIVE anew from Debian's: the same members in the same
+# order, those that LATE names for it taken from the build folder.
+replace_members() {  # archive late objects
+  local debian=/usr/$target/lib/$1 out=$runtime/crt/$1 parts=$work/members/$1
+  local member count path built list candidate candidates members=()
+  declare -A late=() seen=() twice=()
+  for member in $(awk -v a="$1" '$1 == a { print $2 }' "$2"); do late[$member]=1; done
+  list=$("$target-ar" t "$debian") || return 1
+  for member in $(sort <<<"$list" | uniq -d); do twice[$member]=1; done
+  mkdir -p "$parts" && (cd "$parts" && "$target-ar" x "$debian") || return 1
+  while read -r member; do
+    count=$((${seen[$member]:-0} + 1)) seen[$member]=$count
+    path=$parts/$member
+    if [ -n "${twice[$member]:-}" ]; then
+      path=$parts/$count/$member
+      mkdir -p "${path%/*}" && (cd "${path%/*}" && "$target-ar" xN "$count" "$debian" "$member") || return 1
+    fi
+    if [ -n "${late[$member]:-}" ]; then
+      candidates=($(awk -v m="$member" '$1 == m { print $2 }' "$3"))
+      built=${candidates[0]}
+      if [ ${#candidates[@]} -gt 1 ]; then
+        built=
+        for candidate in "${candidates[@]}"; do
+          [ "$(defined_symbols "$candidate")" = "$(defined_symbols "$path")" ] && built=$candidate
+        done
+      fi
+      [ -n "$built" ] || { echo "$1: no rebuilt object defines what $member ($count) does" >>"$log"; return 1; }
+      path=$built
+    fi
+    members+=("$path")
+  done <<<"$list"
+  # q, not r: r would take a second member of one name for the first.
+  rm -f "$out" && "$target-ar" qcD "$out" "${members[@]}" &&
+    [ "$("$target-ar" t "$out")" = "$list" ] || { echo "$1: not made with Debian's members" >>"$log"; return 1; }
+}
+defined_symbols() { "$target-nm" -g --defined-only "$1" | awk 'NF == 3 { print $3 }' | sort; }
+
 # GCC's build makes its own compiler first and builds the target libraries
 # with it. Here the compiler is Debian's: gcc/xgcc and gcc/xg++ run it for the
-# Pentium, and of GCC's own build only its configuration is made, for the
-# make variables and tconfig.h that libgcc reads.
+# Pentium, and of GCC's own build folder only what the libraries read is made.
 build_gcc() {
   begin "GCC: unpacking $runtime_gcc_source $gcc_version"
   local upstream=${gcc_version%-*} tarball patch part excludes=()
@@ -189,29 +247,30 @@ build_gcc() {
     CXXFLAGS_FOR_TARGET="-O2 -ffile-prefix-map=$work=/build" \
     "../$(basename "$gcc_src")/configure" --target=$target --prefix="$prefix" $runtime_gcc_configure \
     --with-as=/usr/bin/$target-as --with-ld=/usr/bin/$target-ld || fail
+  # What the libraries read of GCC's own build, made without running its
+  # configure: the compiler drivers (Debian's, for the Pentium), the
+  # assembler, linker and nm they are given (Debian's binutils), the
+  # generated headers from Debian's plugin folder, tconfig.h as GCC's
+  # mkconfig.sh writes it from the headers Debian's build names in
+  # b-header-vars, and libgcc.mvars.
+  local plugin=$debian_gcc_lib/plugin/include tool header tconfig
   printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gcc" "$runtime_arch" >gcc/xgcc &&
     printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gxx" "$runtime_arch" >gcc/xg++ &&
-    chmod +x gcc/xgcc gcc/xg++ || fail
-  # GCC's own configure writes into gcc/ the assembler, linker and nm that
-  # the libraries' configure tests use: they run once it is done.
-  begin "GCC: configuring its own Makefile"
-  run make configure-gcc && run make -C gcc tconfig.h || fail
+    for tool in as:as collect-ld:ld nm:nm; do
+      printf '#!/bin/sh\nexec /usr/bin/%s-%s "$@"\n' "$target" "${tool#*:}" >"gcc/${tool%%:*}" || exit 1
+    done &&
+    chmod +x gcc/xgcc gcc/xg++ gcc/as gcc/collect-ld gcc/nm || fail
+  for header in $runtime_gcc_generated; do
+    cp "$plugin/$header" gcc/ 2>>"$log" || fail "no $header in Debian's plugin folder"
+  done
+  tconfig=$(sed -n 's/^TCONFIG_H=tconfig\.h //p' "$plugin/b-header-vars")
+  [ -n "$tconfig" ] || fail "no TCONFIG_H in Debian's plugin folder"
+  (cd gcc && HEADERS=$tconfig DEFINES=USED_FOR_TARGET run sh "$gcc_src/gcc/mkconfig.sh" tconfig.h) &&
+    printf '%s\n' "$runtime_gcc_mvars" >gcc/libgcc.mvars || fail
+
   begin "GCC: configuring libgcc and libstdc++"
   run env $runtime_libstdcxx_cache make -j2 --output-sync=target -o all-gcc -o all-target-libgcc \
     configure-target-libgcc configure-target-libstdc++-v3 || fail
-  local header
-  for header in $runtime_gcc_generated; do
-    cp "$debian_gcc_lib/plugin/include/$header" gcc/ 2>>"$log" || fail "no $header in Debian's plugin folder"
-  done
-  # libgcc.mvars holds four of GCC's own make variables. Its own rule would
-  # first make the compiler that is not built here, so the values are read
-  # from GCC's Makefile and written as that rule writes them.
-  printf '%s\n' 'corvane-mvars:' \
-    "	@echo GCC_CFLAGS = '\$(GCC_CFLAGS)'" \
-    "	@echo INHIBIT_LIBC_CFLAGS = '\$(INHIBIT_LIBC_CFLAGS)'" \
-    "	@echo TARGET_SYSTEM_ROOT = '\$(TARGET_SYSTEM_ROOT)'" \
-    "	@echo 'NO_PIE_CFLAGS = '" >"$work/mvars.mk" &&
-    make -s -C gcc -f Makefile -f "$work/mvars.mk" corvane-mvars >gcc/libgcc.mvars 2>>"$log" || fail
 
   begin "GCC: building libgcc"
   run make -j"$jobs" -o all-gcc all-target-libgcc || fail
@@ -266,7 +325,7 @@ run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++"
 symbols() { "$target-nm" -g --defined-only "$@" 2>/dev/null | awk 'NF == 3 { print $3 }' | sort -u; }
 missing=$(comm -23 <(symbols "$debian_gcc_lib"/lib{stdc++,supc++,gcc,gcc_eh}.a) \
                    <(symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -vxF -e "${runtime_abi_exempt// /$'\n'}")
-for f in $runtime_crt_rebuilt; do
+for f in $(cut -d' ' -f1 "$work/crt-late" | sort -u); do
   missing+=$(comm -23 <(symbols "/usr/$target/lib/$f") <(symbols "$runtime/crt/$f"))
 done
 [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "symbols of Debian's libraries are missing"; }

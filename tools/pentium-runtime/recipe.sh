@@ -35,17 +35,6 @@ runtime_crt_configure="--enable-lib32 --disable-lib64 --with-default-msvcrt=msvc
 runtime_crt_buildflags="hardening=-all optimize=-lto"
 runtime_crt_cppflags=-Wno-expansion-to-defined
 
-# The C run-time's files that hold code compiled by GCC, rebuilt for the
-# Pentium; every other file of the C run-time in $runtime_crt_package holds
-# only dlltool's import stubs and data, and is taken from Debian as it is,
-# once a check has found no instruction beyond the Pentium in it.
-runtime_crt_rebuilt="libmingwex.a libmingw32.a libmsvcrt.a libmsvcrt-os.a libkernel32.a
-  libws2_32.a libmincore.a libntoskrnl.a libgmon.a libdinput.a libdinput8.a libdxerr8.a libdxerr9.a
-  libcrtdll.a libmsvcrt10.a libmsvcrt20.a libmsvcrt40.a libmsvcr70.a libmsvcr71.a libmsvcr80.a
-  libmsvcr90.a libmsvcr90d.a libmsvcr100.a libmsvcr110.a libmsvcr120.a libmsvcr120d.a
-  libmsvcr120_app.a libucrt.a libucrtbase.a libucrtapp.a
-  crt1.o crt2.o crt1u.o crt2u.o dllcrt1.o dllcrt2.o gcrt0.o gcrt1.o gcrt2.o CRT_fp10.o CRT_fp8.o"
-
 # Libraries that are not rebuilt, each with the option that would link it
 # (a pattern of the driver's option rules) or -lNAME. Debian's are for the Pentium
 # Pro: in their place the runtime holds a linker script of their name that
@@ -61,6 +50,13 @@ runtime_crt_left_out="libpthread:pthread libwinpthread:-lwinpthread libpseh:-lps
 # from the plugin folder of Debian's compiler, whose build made them, so no
 # generator program is built here.
 runtime_gcc_generated="tm.h options.h insn-constants.h insn-modes.h insn-flags.h auto-host.h version.h"
+# The four of GCC's make variables that libgcc takes from GCC's own build,
+# as GCC 12's gcc/Makefile sets them for a cross compiler to a target with a
+# C library, and without PIE.
+runtime_gcc_mvars="GCC_CFLAGS = -DIN_GCC -DCROSS_DIRECTORY_STRUCTURE -W -Wall -Wno-narrowing -Wwrite-strings -Wcast-qual -Wstrict-prototypes -Wmissing-prototypes -Wold-style-definition -isystem ./include
+INHIBIT_LIBC_CFLAGS =
+TARGET_SYSTEM_ROOT =
+NO_PIE_CFLAGS ="
 # Archives a link asks for that have nothing to hold: libgcc.a holds the
 # unwinder when built static only, and the whole of libgcc, so the
 # -shared-libgcc that g++ passes by itself to every link not -static links
