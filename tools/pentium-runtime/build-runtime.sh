@@ -164,51 +164,78 @@ build_crt() {
 
   begin "C run-time: putting the rebuilt members in Debian's files"
   local archive
+  declare -A crt_objects=()
+  local rebuilt name path
+  while read -r name path; do crt_objects[$name]+="$path "; done <"$objects"
   for archive in $(awk '$2 != "" { print $1 }' "$late" | sort -u); do
-    replace_members "$archive" "$late" "$objects" || fail "$archive"
+    replace_members "$archive" "$late" || fail "$archive"
   done
   for f in $(awk '$2 == "" { print $1 }' "$late"); do
+    [ "$(defined_symbols "lib32/$f")" = "$(defined_symbols "/usr/$target/lib/$f")" ] ||
+      fail "the rebuilt $f does not define what Debian's does"
     cp -p "lib32/$f" "$runtime/crt/$f" || fail "disk full?"
   done
   begin "C run-time: built"
 }
 
-# Makes $runtime/crt/ARCHIVE anew from Debian's: the same members in the same
-# order, those that LATE names for it taken from the build folder.
-replace_members() {  # archive late objects
+# Makes $runtime/crt/ARCHIVE of Debian's: the same members in the same order,
+# those that LATE names for it taken from the build folder. They are put in
+# place of Debian's in a copy; where one shares its name with another member,
+# which ar cannot tell apart, the archive is made anew of all its members.
+replace_members() {  # archive late
   local debian=/usr/$target/lib/$1 out=$runtime/crt/$1 parts=$work/members/$1
-  local member count path built list candidate candidates members=()
+  local member count path list whole= members=() theirs=() ours=()
   declare -A late=() seen=() twice=()
   for member in $(awk -v a="$1" '$1 == a { print $2 }' "$2"); do late[$member]=1; done
-  list=$("$target-ar" t "$debian") || return 1
-  for member in $(sort <<<"$list" | uniq -d); do twice[$member]=1; done
-  mkdir -p "$parts" && (cd "$parts" && "$target-ar" x "$debian") || return 1
-  while read -r member; do
-    count=$((${seen[$member]:-0} + 1)) seen[$member]=$count
-    path=$parts/$member
-    if [ -n "${twice[$member]:-}" ]; then
-      path=$parts/$count/$member
-      mkdir -p "${path%/*}" && (cd "${path%/*}" && "$target-ar" xN "$count" "$debian" "$member") || return 1
-    fi
-    if [ -n "${late[$member]:-}" ]; then
-      candidates=($(awk -v m="$member" '$1 == m { print $2 }' "$3"))
-      built=${candidates[0]}
-      if [ ${#candidates[@]} -gt 1 ]; then
-        built=
-        for candidate in "${candidates[@]}"; do
-          [ "$(defined_symbols "$candidate")" = "$(defined_symbols "$path")" ] && built=$candidate
-        done
+  list=$("$target-ar" t "$debian") && mkdir -p "$parts" || return 1
+  for member in $(sort <<<"$list" | uniq -d); do
+    twice[$member]=1
+    [ -z "${late[$member]:-}" ] || whole=1
+  done
+  if [ -z "$whole" ]; then
+    (cd "$parts" && "$target-ar" x "$debian" "${!late[@]}") || return 1
+    for member in "${!late[@]}"; do
+      rebuilt_member "$1" "$member" "$parts/$member" || return 1
+      members+=("$rebuilt") theirs+=("$parts/$member") ours+=("$rebuilt")
+    done
+    cp -p "$debian" "$out" && "$target-ar" rD "$out" "${members[@]}" || return 1
+  else
+    (cd "$parts" && "$target-ar" x "$debian") || return 1
+    while read -r member; do
+      count=$((${seen[$member]:-0} + 1)) seen[$member]=$count
+      path=$parts/$member
+      if [ -n "${twice[$member]:-}" ]; then
+        path=$parts/$count/$member
+        mkdir -p "${path%/*}" && (cd "${path%/*}" && "$target-ar" xN "$count" "$debian" "$member") || return 1
       fi
-      [ -n "$built" ] || { echo "$1: no rebuilt object defines what $member ($count) does" >>"$log"; return 1; }
-      path=$built
-    fi
-    members+=("$path")
-  done <<<"$list"
-  # q, not r: r would take a second member of one name for the first.
-  rm -f "$out" && "$target-ar" qcD "$out" "${members[@]}" &&
-    [ "$("$target-ar" t "$out")" = "$list" ] || { echo "$1: not made with Debian's members" >>"$log"; return 1; }
+      if [ -n "${late[$member]:-}" ]; then
+        rebuilt_member "$1" "$member" "$path" || return 1
+        theirs+=("$path") ours+=("$rebuilt") path=$rebuilt
+      fi
+      members+=("$path")
+    done <<<"$list"
+    # q, not r: r would take a second member of one name for the first.
+    rm -f "$out" && "$target-ar" qcD "$out" "${members[@]}" || return 1
+  fi
+  [ "$("$target-ar" t "$out")" = "$list" ] || { echo "$1: not made of Debian's members" >>"$log"; return 1; }
+  # The rebuilt members define what Debian's did.
+  [ "$(defined_symbols "${ours[@]}")" = "$(defined_symbols "${theirs[@]}")" ] ||
+    { echo "$1: the rebuilt members do not define what Debian's did" >>"$log"; return 1; }
 }
-defined_symbols() { "$target-nm" -g --defined-only "$1" | awk 'NF == 3 { print $3 }' | sort; }
+# Sets rebuilt to the object built for a member; of several of its name, the
+# one that defines what Debian's member does. crt_objects maps an object's
+# name to the paths of those of that name.
+rebuilt_member() {  # archive member debian-member
+  local candidates=(${crt_objects[$2]:-})
+  rebuilt=${candidates[0]:-}
+  [ ${#candidates[@]} -ne 1 ] || return 0
+  for rebuilt in "${candidates[@]}"; do
+    [ "$(defined_symbols "$rebuilt")" = "$(defined_symbols "$3")" ] && return 0
+  done
+  echo "$1: no rebuilt object defines what $2 does" >>"$log"
+  return 1
+}
+defined_symbols() { "$target-nm" -g --defined-only "$@" 2>>"$log" | awk 'NF == 3 { print $3 }' | sort; }
 
 # GCC's build makes its own compiler first and builds the target libraries
 # with it. Here the compiler is Debian's: gcc/xgcc and gcc/xg++ run it for the
@@ -325,9 +352,6 @@ run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++"
 symbols() { "$target-nm" -g --defined-only "$@" 2>/dev/null | awk 'NF == 3 { print $3 }' | sort -u; }
 missing=$(comm -23 <(symbols "$debian_gcc_lib"/lib{stdc++,supc++,gcc,gcc_eh}.a) \
                    <(symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -vxF -e "${runtime_abi_exempt// /$'\n'}")
-for f in $(cut -d' ' -f1 "$work/crt-late" | sort -u); do
-  missing+=$(comm -23 <(symbols "/usr/$target/lib/$f") <(symbols "$runtime/crt/$f"))
-done
 [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "symbols of Debian's libraries are missing"; }
 
 # The compilers a build uses: Debian's drivers for the Pentium, pointed at
