@@ -1,7 +1,8 @@
 #!/bin/bash
 # Builds, once per machine, the runtime that every i686 program is linked
-# with, and prints its folder: the C run-time start-up and libraries, libgcc
-# and libstdc++, compiled for the Pentium (-march=i586). Debian's prebuilt
+# with, and prints its folder: libgcc and libstdc++ compiled for the Pentium
+# (-march=i586), and the C run-time start-up and libraries with what was
+# compiled beyond it compiled again for the Pentium. Debian's prebuilt
 # ones are compiled for the Pentium Pro, whose CMOV and FCOMI fault on a
 # Pentium, K6 or 6x86 before WinMain runs.
 #   tools/pentium-runtime/build-runtime.sh
@@ -26,7 +27,7 @@ dir=$runtime_cache/pentium-runtime-$hash
 once_per_machine_start build-runtime "the Pentium runtime" "$runtime_cache" "$dir.log" .runtime.lock
 [ -d "$dir" ] && { once_per_machine_used "$dir"; echo "$dir"; exit 0; }
 
-say "building the Pentium runtime in $dir (about 10 minutes on two cores); log: $log"
+say "building the Pentium runtime in $dir (2 to 8 minutes on two cores); log: $log"
 begin "checking the free space"
 need_kb=$((2 * 1024 * 1024))
 free_kb=$(df -Pk "$runtime_cache" | awk 'NR == 2 { print $4 }')
@@ -67,7 +68,7 @@ begin "reading the package indexes"
 lines=()
 for suite in $runtime_suites; do
   site=$(private_apt_site "$suite")
-  [ -n "$site" ] && lines+=("deb $site $suite main" "deb-src $site $suite main")
+  [ -n "$site" ] && lines+=("deb-src $site $suite main")
 done
 [ ${#lines[@]} -gt 0 ] || fail "the host's apt has no source for $runtime_suites"
 private_apt_init "$work/apt" amd64 "${lines[@]}" || fail "disk full?"
@@ -106,6 +107,8 @@ is_left_out() {  # file list
 # behind CPUID) or data that the disassembler decodes; they are rebuilt too,
 # which changes nothing for them.
 build_crt() {
+  # GCC's side is the longer one: the C run-time takes what CPU it leaves.
+  renice -n 5 -p $BASHPID >/dev/null 2>&1
   begin "C run-time: finding the members of Debian's files that hold instructions beyond the Pentium"
   local f name late=$work/crt-late
   : >"$late" || fail "disk full?"

@@ -1,7 +1,9 @@
-# What the Pentium runtime holds: the C run-time (mingw-w64-crt), libgcc and
-# libstdc++ for i686 Windows, rebuilt from Debian's sources for -march=i586
-# with Debian's installed MinGW-w64 compiler, configured as Debian builds
-# them, so that only the instruction set differs from Debian's prebuilt ones.
+# What the Pentium runtime holds: libgcc and libstdc++ for i686 Windows,
+# rebuilt from Debian's sources for -march=i586 with Debian's installed
+# MinGW-w64 compiler, and Debian's C run-time (mingw-w64-crt) with the members
+# that hold instructions beyond the Pentium rebuilt so, all configured as
+# Debian builds them, so that only the instruction set differs from Debian's
+# prebuilt ones.
 # Changing anything here builds a new runtime.
 
 runtime_target=i686-w64-mingw32
