@@ -136,7 +136,8 @@ build_crt() {
   mkdir -p "$build" && cd "$build" || fail "disk full?"
   # Debian's flags, from dpkg-buildflags in the source folder (which maps it
   # to "."), with the build folder mapped to /build for the compiler and the
-  # assembler; LDFLAGS lose Debian's driver rule file, as in Debian's build.
+  # assembler; LDFLAGS lose dpkg's no-pie-link rule file for GCC's driver, as
+  # in Debian's build.
   local CFLAGS CPPFLAGS CXXFLAGS LDFLAGS ASFLAGS
   eval "$(cd "$src" && DEB_BUILD_MAINT_OPTIONS=$runtime_crt_buildflags \
     DEB_CPPFLAGS_MAINT_APPEND=$runtime_crt_cppflags dpkg-buildflags --export=sh 2>>"$log" | grep -E '^export (C|CPP|CXX|LD|AS)FLAGS=')"
@@ -144,7 +145,7 @@ build_crt() {
   CFLAGS="$CFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
   CFLAGS="$CFLAGS -Wa,--debug-prefix-map,$src=. -Wa,--debug-prefix-map,$build=/build"
   CXXFLAGS="$CXXFLAGS -ffile-prefix-map=$build=/build -march=$runtime_arch"
-  LDFLAGS=$(sed -E 's/-specs=[^ ]+//' <<<"$LDFLAGS")
+  LDFLAGS=$(sed -E 's|[^ ]*/no-pie-link\.[^ ]*||' <<<"$LDFLAGS")
   run "$src/mingw-w64-crt/configure" --disable-dependency-tracking --host=$target \
     --prefix=/usr/$target $runtime_crt_configure CC="$gcc" CXX="$gxx" || fail
 
@@ -340,14 +341,15 @@ left_out() {  # folder entries
 }
 left_out "$runtime/gcc" "$runtime_gcc_left_out"
 left_out "$runtime/crt" "$runtime_crt_left_out"
-# The options that would link them fail before the linker starts.
-link_rules=
+# The options that would link them fail in the drivers, before the linker
+# starts: a case of the shell for each.
+left_out_options=
 for entry in $runtime_gcc_left_out $runtime_crt_left_out; do
   pattern=${entry#*:}
   [ "${pattern#-l}" = "$pattern" ] || continue
-  link_rules+=" %{$pattern:%e-${pattern%\*} needs ${entry%%:*}, which the Pentium runtime leaves out (Debian's is for the Pentium Pro)}"
+  left_out_options+="    -$pattern) echo \"\$0: error: -${pattern%\*} needs ${entry%%:*}, which the Pentium runtime leaves out (Debian's is for the Pentium Pro)\" >&2; exit 1 ;;
+"
 done
-printf '*link:\n+%s\n\n' "$link_rules" >"$runtime/gcc/left-out.rules" || fail "disk full?"
 
 begin "comparing with Debian's runtime"
 run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++" "$runtime/gcc/include/c++" ||
@@ -376,9 +378,16 @@ for tool in gcc g++; do
   [ $tool = g++ ] && extra=$cxx_headers
   printf '#!/bin/sh
 # %s-%s-win32 for the Pentium, with the runtime of this folder.
-exec %s -march=%s -Wa,-march=%s -B%s/gcc/ -B%s/crt/ -specs=%s/gcc/left-out.rules %s "$@"
+# A link with an option that needs a library the runtime leaves out fails here.
+link=yes
+for arg; do case $arg in -c|-S|-E|-M|-MM|-fsyntax-only) link= ;; esac; done
+[ -z "$link" ] || for arg; do
+  case $arg in
+%s  esac
+done
+exec %s -march=%s -Wa,-march=%s -B%s/gcc/ -B%s/crt/ %s "$@"
 ' \
-    "$target" "$tool" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$runtime_arch" "$dir" "$dir" "$dir" "$extra" \
+    "$target" "$tool" "$left_out_options" "/usr/bin/$target-$tool-win32" "$runtime_arch" "$runtime_arch" "$dir" "$dir" "$extra" \
     >"$runtime/bin/$target-$tool" && chmod +x "$runtime/bin/$target-$tool" || fail "disk full?"
 done
 

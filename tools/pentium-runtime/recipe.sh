@@ -38,9 +38,9 @@ runtime_crt_buildflags="hardening=-all optimize=-lto"
 runtime_crt_cppflags=-Wno-expansion-to-defined
 
 # Libraries that are not rebuilt, each with the option that would link it
-# (a pattern of the driver's option rules) or -lNAME. Debian's are for the Pentium
-# Pro: in their place the runtime holds a linker script of their name that
-# fails the link in one line, and the drivers' rules fail a link with such an
+# (without its dash, and a shell pattern) or -lNAME. Debian's are for the
+# Pentium Pro: in their place the runtime holds a linker script of their name
+# that fails the link in one line, and the drivers fail a link with such an
 # option in one line before the linker starts. Those of GCC first, then
 # those of mingw-w64's libraries.
 runtime_gcc_left_out="libssp:fstack-protector* libssp_nonshared:-lssp_nonshared libatomic:-latomic
