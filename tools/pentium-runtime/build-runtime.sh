@@ -239,7 +239,8 @@ rebuilt_member() {  # archive member debian-member
   echo "$1: no rebuilt object defines what $2 does" >>"$log"
   return 1
 }
-defined_symbols() { "$target-nm" -g --defined-only "$@" 2>>"$log" | awk 'NF == 3 { print $3 }' | sort; }
+# The global symbols the files define, once each.
+defined_symbols() { "$target-nm" -g --defined-only "$@" 2>>"$log" | awk 'NF == 3 { print $3 }' | sort -u; }
 
 # GCC's build makes its own compiler first and builds the target libraries
 # with it. Here the compiler is Debian's: gcc/xgcc and gcc/xg++ run it for the
@@ -354,9 +355,8 @@ done
 begin "comparing with Debian's runtime"
 run diff -r -I "$runtime_config_exempt" -I '^ *//' "$debian_gcc_lib/include/c++" "$runtime/gcc/include/c++" ||
   fail "the C++ headers differ from Debian's"
-symbols() { "$target-nm" -g --defined-only "$@" 2>/dev/null | awk 'NF == 3 { print $3 }' | sort -u; }
-missing=$(comm -23 <(symbols "$debian_gcc_lib"/lib{stdc++,supc++,gcc,gcc_eh}.a) \
-                   <(symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -vxF -e "${runtime_abi_exempt// /$'\n'}")
+missing=$(comm -23 <(defined_symbols "$debian_gcc_lib"/lib{stdc++,supc++,gcc,gcc_eh}.a) \
+                   <(defined_symbols "$runtime"/gcc/lib{stdc++,supc++,gcc}.a) | grep -vxF -e "${runtime_abi_exempt// /$'\n'}")
 [ -z "$missing" ] || { echo "$missing" >>"$log"; fail "symbols of Debian's libraries are missing"; }
 
 # The compilers a build uses: Debian's drivers for the Pentium, pointed at
