@@ -286,12 +286,11 @@ build_gcc() {
   # mkconfig.sh writes it from the headers Debian's build names in
   # b-header-vars, and libgcc.mvars.
   local plugin=$debian_gcc_lib/plugin/include tool header tconfig
-  printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gcc" "$runtime_arch" >gcc/xgcc &&
-    printf '#!/bin/sh\nexec %s -march=%s "$@"\n' "$gxx" "$runtime_arch" >gcc/xg++ &&
-    for tool in as:as collect-ld:ld nm:nm; do
-      printf '#!/bin/sh\nexec /usr/bin/%s-%s "$@"\n' "$target" "${tool#*:}" >"gcc/${tool%%:*}" || exit 1
-    done &&
-    chmod +x gcc/xgcc gcc/xg++ gcc/as gcc/collect-ld gcc/nm || fail
+  for tool in "xgcc $gcc -march=$runtime_arch" "xg++ $gxx -march=$runtime_arch" \
+              "as /usr/bin/$target-as" "collect-ld /usr/bin/$target-ld" "nm /usr/bin/$target-nm"; do
+    printf '#!/bin/sh\nexec %s "$@"\n' "${tool#* }" >"gcc/${tool%% *}" && chmod +x "gcc/${tool%% *}" ||
+      fail "disk full?"
+  done
   for header in $runtime_gcc_generated; do
     cp "$plugin/$header" gcc/ 2>>"$log" || fail "no $header in Debian's plugin folder"
   done
